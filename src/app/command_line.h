@@ -1,0 +1,28 @@
+#pragma once
+// The game's command line.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tessera {
+
+struct CommandLine {
+  std::string workDir;
+  bool headless = false;
+  std::string inputFile;
+  std::string dumpDir;
+  std::string traceFile;
+  uint64_t maxMs = 0;
+  uint32_t clockStart = 0;
+  bool pixel555 = false;
+  int scale = 0;
+  std::optional<bool> windowed;  // overrides System.ini when given
+  bool help = false;
+};
+
+extern const char* const kUsage;
+
+// False with `error` on an unknown option or a bad value.
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::string& error);
+
+}  // namespace tessera

@@ -1,0 +1,68 @@
+#include "app/engine_config.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/profile.h"
+
+namespace tessera {
+
+EngineConfigRecord EngineConfig;
+char WorkDir[260] = "";
+
+void ReadWorkDir() {
+  WorkDir[0] = '\0';
+  if (!::getcwd(WorkDir, sizeof WorkDir)) WorkDir[0] = '\0';
+}
+
+void ComposePath(char* out, size_t size, const char* folder, const char* name) {
+  if (size == 0) return;
+  std::snprintf(out, size, "%s\\%s", folder, name);
+}
+
+void ReadEngineConfig() {
+  char path[1024];
+  ComposePath(path, sizeof path, WorkDir, "System.ini");
+  char value[128];
+  auto read = [&](const char* section, const char* key, const char* def, char* into) {
+    GetPrivateProfileString(section, key, def, into ? into : value, 128, path);
+  };
+
+  read("setting", "windowed", "false", nullptr);
+  EngineConfig.FullScreen = std::strcmp(value, "true") == 0 ? 0 : 1;
+  read("setting", "packaged", "true", nullptr);
+  EngineConfig.Packaged = std::strcmp(value, "false") == 0 ? 0 : 1;
+  read("setting", "language", "ChineseSimplify", nullptr);
+  if (std::strcmp(value, "ChineseTraditional") == 0)
+    EngineConfig.Language = LANGUAGE_CHINESE_TRADITIONAL;
+  else if (std::strcmp(value, "English") == 0)
+    EngineConfig.Language = LANGUAGE_ENGLISH;
+  else if (std::strcmp(value, "Japanese") == 0)
+    EngineConfig.Language = LANGUAGE_JAPANESE;
+  else
+    EngineConfig.Language = LANGUAGE_CHINESE_SIMPLIFY;
+
+  read("path", "MenuPath", "Menu", EngineConfig.MenuPath);
+  read("path", "PicturePath", "Picture", EngineConfig.PicturePath);
+  read("path", "HeadPath", "Head", EngineConfig.HeadPath);
+  read("path", "ScriptPath", "Script", EngineConfig.ScriptPath);
+  read("path", "LocalPath", "Localization", EngineConfig.LocalPath);
+  read("path", "MoviePath", "Localization", EngineConfig.MoviePath);
+  read("path", "MusicPath", "Localization", EngineConfig.MusicPath);
+  read("path", "SoundPath", "Localization", nullptr);  // sound effects use fixed names
+  read("debug", "SkipLevel", "false", nullptr);
+  read("debug", "BeginLevel", "", EngineConfig.BeginLevel);
+}
+
+WindowPlacement GameWindowPosition(bool fullScreen, int screenWidth, int screenHeight) {
+  WindowPlacement p;
+  if (!fullScreen && screenWidth >= 800 && screenHeight >= 600) {
+    p.x = (screenWidth - 800) / 2;
+    p.y = (screenHeight - 600) / 2;
+  }
+  return p;
+}
+
+}  // namespace tessera

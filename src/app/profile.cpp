@@ -1,0 +1,150 @@
+#include "app/profile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstring>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "app/files.h"
+
+namespace tessera {
+
+namespace {
+
+struct Section {
+  std::string name;  // lower case
+  std::vector<std::pair<std::string, std::string>> entries;  // lower-case key, value
+};
+
+struct ParsedFile {
+  FileStamp stamp;
+  std::vector<Section> sections;
+};
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string_view Trim(std::string_view text) {
+  size_t b = 0, e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r')) --e;
+  return text.substr(b, e - b);
+}
+
+void Parse(const std::vector<uint8_t>& bytes, ParsedFile& parsed) {
+  std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (all.size() >= 3 && all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
+  Section* current = nullptr;
+  size_t pos = 0;
+  while (pos < all.size()) {
+    size_t end = all.find('\n', pos);
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view line = Trim(all.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      size_t close = line.find(']');
+      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+      parsed.sections.push_back(Section{Lower(name), {}});
+      current = &parsed.sections.back();
+      continue;
+    }
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos || !current) continue;
+    std::string_view key = Trim(line.substr(0, eq));
+    std::string_view value = Trim(line.substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    current->entries.emplace_back(Lower(key), std::string(value));
+  }
+}
+
+std::unordered_map<std::string, ParsedFile>& Cache() {
+  static std::unordered_map<std::string, ParsedFile> cache;
+  return cache;
+}
+
+const ParsedFile* Load(const char* path) {
+  std::string host = HostPath(path ? path : "");
+  FileStamp stamp;
+  auto& cache = Cache();
+  if (!StatFile(host, stamp)) {
+    cache.erase(host);
+    return nullptr;
+  }
+  auto it = cache.find(host);
+  if (it != cache.end() && it->second.stamp == stamp) return &it->second;
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(host, bytes)) {
+    cache.erase(host);
+    return nullptr;
+  }
+  ParsedFile parsed;
+  parsed.stamp = stamp;
+  Parse(bytes, parsed);
+  if (cache.size() > 64) cache.clear();
+  auto& slot = cache[host];
+  slot = std::move(parsed);
+  return &slot;
+}
+
+const std::string* Find(const ParsedFile& file, const char* section, const char* key) {
+  std::string s = Lower(section ? section : "");
+  std::string k = Lower(key ? key : "");
+  for (const Section& sec : file.sections) {
+    if (sec.name != s) continue;
+    for (const auto& [name, value] : sec.entries)
+      if (name == k) return &value;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+size_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
+                               size_t size, const char* path) {
+  if (!buffer || size == 0) return 0;
+  const char* source = defaultText ? defaultText : "";
+  size_t length = std::strlen(source);
+  if (const ParsedFile* file = Load(path)) {
+    if (const std::string* value = Find(*file, section, key)) {
+      source = value->data();
+      length = value->size();
+    }
+  }
+  size_t n = std::min(length, size - 1);
+  std::memcpy(buffer, source, n);
+  buffer[n] = '\0';
+  return n;
+}
+
+std::string ReadProfileString(const char* section, const char* key, const char* defaultText, size_t size,
+                              const std::string& path) {
+  std::vector<char> buffer(size == 0 ? 1 : size);
+  size_t n = GetPrivateProfileString(section, key, defaultText, buffer.data(), buffer.size(), path.c_str());
+  return std::string(buffer.data(), n);
+}
+
+int ParseDecimal(const char* text) {
+  if (!text) return 0;
+  const char* p = text;
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  long long value = 0;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + (*p++ - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+void ClearProfileCache() { Cache().clear(); }
+
+}  // namespace tessera

@@ -1,0 +1,36 @@
+#pragma once
+// The game's state machine: the current state, the level chain and the main loop.
+#include <cstdint>
+
+#include "app/frame_pump.h"
+
+namespace tessera {
+
+enum GameStateValue : int32_t {
+  STATE_NEW_GAME = 0,
+  STATE_LEVEL_START = 1,
+  STATE_LEVEL_PASSED = 2,
+  STATE_LEVEL_FAILED = 3,
+  STATE_LEVEL_RESTART = 4,
+  STATE_SAVE = 5,
+  STATE_LOAD = 6,
+  STATE_START_MENU = 7,
+  STATE_OPTION_MENU = 8,
+  STATE_PLAYING = 9,
+  STATE_GAME_END = 10,
+  STATE_TO_START_MENU = 11,
+  STATE_QUIT = 12,
+};
+
+extern int32_t GameState;
+extern char CurrentLevelName[128];
+extern int32_t LastHoveredButton;
+extern IntervalTimer SecondTimer;
+extern IntervalTimer ExplosionTimer;
+
+void GameMainLoop();
+
+// Sets CurrentLevelName, cut to 127 bytes.
+void SetCurrentLevelName(const char* name);
+
+}  // namespace tessera

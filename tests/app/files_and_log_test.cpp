@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "app/engine_config.h"
+#include "app/files.h"
+#include "app/log.h"
+#include "support/test_support.h"
+
+namespace tessera {
+namespace {
+
+TEST(HostPathTest, BackslashesBecomeSlashesAndCaseIsRepaired) {
+  test::ScratchDir dir;
+  dir.Write("Music/Level1.wav", "x");
+  EXPECT_EQ(HostPath(dir.path() + "\\Music\\Level1.wav"), dir.path() + "/Music/Level1.wav");
+  EXPECT_EQ(HostPath(dir.path() + "\\MUSIC\\level1.WAV"), dir.path() + "/Music/Level1.wav");
+  // A missing name keeps its spelling, under the repaired folders.
+  EXPECT_EQ(HostPath(dir.path() + "\\music\\New.wav"), dir.path() + "/Music/New.wav");
+  EXPECT_EQ(HostPath(dir.path() + "\\nope\\New.wav"), dir.path() + "/nope/New.wav");
+}
+
+TEST(HostPathTest, RelativePathsResolveAgainstTheCurrentFolder) {
+  test::ScratchDir dir;
+  dir.Write("Sound/ChangePiece.wav", "abc");
+  test::ScopedWorkDir cd(dir.path());
+  EXPECT_TRUE(FileExists("sound\\changepiece.wav"));
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadFileBytes("SOUND\\CHANGEPIECE.WAV", bytes));
+  EXPECT_EQ(bytes.size(), 3u);
+  EXPECT_FALSE(ReadFileBytes("Sound\\Missing.wav", bytes));
+}
+
+TEST(AtomicWriteTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
+  test::ScratchDir dir;
+  dir.Write("Save/0.sav", "old content");
+  const std::string target = dir.path() + "\\Save\\0.sav";
+  ASSERT_TRUE(WriteFileAtomically(target, "new", 3));
+  EXPECT_EQ(test::ReadText(dir / "Save/0.sav"), "new");
+  EXPECT_FALSE(FileExists(target + ".tmp"));
+  // A folder that does not exist fails cleanly and creates nothing.
+  EXPECT_FALSE(WriteFileAtomically(dir.path() + "\\Nope\\1.sav", "x", 1));
+}
+
+class LogTest : public ::testing::Test {
+ protected:
+  LogTest() : cd(dir.path()) {}
+  test::ScratchDir dir;
+  test::ScopedWorkDir cd;
+  test::ScopedPlatform platform;
+};
+
+TEST_F(LogTest, AppendsCrLfLinesExactlyAsGiven) {
+  DeleteLog();
+  EXPECT_FALSE(FileExists("log.txt"));
+  WriteLog("MMStream OpenFile failed");
+  WriteLog("");
+  WriteLog("100% done %s");
+  EXPECT_EQ(test::ReadText(dir / "log.txt"), "MMStream OpenFile failed\r\n\r\n100% done %s\r\n");
+  DeleteLog();
+  EXPECT_FALSE(FileExists("log.txt"));
+  DeleteLog();  // a missing file is no error
+}
+
+TEST_F(LogTest, MessageBoxTextReachesThePlatform) {
+  ShowMessage("Saving failed");
+  ASSERT_EQ(platform->Messages().size(), 1u);
+  EXPECT_EQ(platform->Messages()[0], "Saving failed");
+}
+
+}  // namespace
+}  // namespace tessera

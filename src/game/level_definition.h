@@ -1,7 +1,9 @@
 #pragma once
-// One level's data as the level script gives it (read by ReadLevelDefinition).
+// One level's data as the level script gives it (read by ReadLevelDefinition),
+// and the script's rules for talk values, end plays and the introduction.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace tessera {
 
@@ -9,6 +11,8 @@ constexpr int MAX_LAYERS = 5;
 constexpr int MAX_TALKER_HEADS = 60;
 constexpr int MAX_TALK_LINES = 30;
 constexpr int MAX_SELECTIONS = 5;
+constexpr int MAX_SPIDERS = 5;
+constexpr int MAX_INTRO_PICTURES = 5;
 
 struct TalkLine {
   int32_t speaker = 0;   // talker-head index
@@ -21,6 +25,10 @@ struct EndPlay {
   char name[128] = "";
 };
 
+// Counts are held within the fixed tables below (talker heads, talk lines,
+// choices, spiders), so a reader may index by them. BlendPictureNum is the one
+// exception: it keeps the script's value so that a level asking for more than
+// MAX_LAYERS layers can be refused; only the first MAX_LAYERS paths are read.
 struct LevelDefinitionRecord {
   char LevelName[128] = "";
   char MusicPath[128] = "";
@@ -44,19 +52,45 @@ struct LevelDefinitionRecord {
   char SelectionGoto[MAX_SELECTIONS][128] = {};
   EndPlay LevelEndPlay;
   EndPlay SelectionEndPlay[MAX_SELECTIONS];
+  // 1 when the script held the level's section (at least one of its keys).
+  int32_t SectionFound = 0;
 };
 
 extern LevelDefinitionRecord LevelDefinition;
 
 // Reads the section CurrentLevelName of the level script into LevelDefinition.
 void ReadLevelDefinition();
+// The same for any section into any record (tests, tools).
+void ReadLevelDefinition(const char* section, LevelDefinitionRecord& out);
 
+// "Script.dat" when packaged, else "ScriptEntry.txt".
+const char* LevelScriptName();
 // The level script's path: "Script.dat" in WorkDir when packaged, else
 // "ScriptEntry.txt" in ScriptPath.
 void LevelScriptPath(char* out, size_t size);
 
+// Speaker: the index of the first of "TalkerHead00".."TalkerHead59" equal to the
+// text before the first ':'; 0 when none is.
 int FindTalkerHead(const char* talkValue);
+// The digit right after the last ':' less one, when that is 0..4; else 0.
 int TalkColourIndex(const char* talkValue);
+// -1 for an empty value or no '+', 0 for "avi", 1 for "pic" before the first '+'.
 int EndPlayKind(const char* endPlayValue);
+// The text after the last '+'; empty when there is none.
+void EndPlayName(const char* endPlayValue, char* out, size_t size);
+
+// Whether LevelDefinition describes a level the board can be built for. When
+// not, `reason` says why in words the player can read.
+bool LevelDefinitionPlayable(const LevelDefinitionRecord& level, std::string& reason);
+// "Level <name> cannot be played: <reason>" for the message box.
+std::string LevelRefusalMessage(const char* levelName, const std::string& reason);
+
+// Whether a new game with this BeginLevel plays the introduction ("GameBegin",
+// or the empty text that stands for the normal start).
+bool PlaysIntroduction(const char* beginLevel);
+
+// The introduction's picture paths from section "GameBegin" ("%s\%s%s" from
+// PicturePath, the value and ".bmp"); returns how many, at most MAX_INTRO_PICTURES.
+int ReadIntroPicturePaths(char paths[MAX_INTRO_PICTURES][128]);
 
 }  // namespace tessera

@@ -1,9 +1,6 @@
 #pragma once
-// The player's settings (win rule, volumes), the talk colours of Game.ini and
-// the interface pictures every screen draws.
+// The player's settings (win rule, volumes) and the talk colours of Game.ini.
 #include <cstdint>
-
-#include "gfx/image.h"
 
 namespace tessera {
 
@@ -18,6 +15,8 @@ extern uint16_t TalkColors[5];
 
 // Reads Game.ini into TalkColors, picks the level script's file name and resets GameSettings.
 void ReadGameSettings();
+// Nine digits, three per channel (red, green, blue), each kept to its low 8
+// bits and packed. A text shorter than nine characters gives black.
 uint16_t ParseColor(const char* text);
 
 }  // namespace tessera

@@ -1,0 +1,15 @@
+#pragma once
+// Small helpers every screen shares: centred captions, the menu texts, and the
+// frame loop's present step.
+#include <cstdint>
+
+#include "game/rules.h"
+
+namespace tessera {
+
+// RenderText into the back buffer with no extra spacing and a wrap width of 800.
+void DrawCaption(int size, uint16_t colour, int x, int y, const char* text);
+// Looks `key` up in the "Menu" section (empty when missing).
+const char* MenuText(const char* key, char (&buffer)[256]);
+
+}  // namespace tessera

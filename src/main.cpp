@@ -15,6 +15,7 @@
 #include "app/input_script.h"
 #include "app/input_state.h"
 #include "app/log.h"
+#include "game/autoplay.h"
 #include "game/game_state.h"
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
@@ -63,6 +64,16 @@ int Run(const CommandLine& cl) {
   if (!cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
     return Fail("cannot write the trace file " + cl.traceFile);
 
+  std::unique_ptr<InputDriver> driver;
+  if (cl.autoplay) {
+    AutoplayOptions options;
+    options.choice = cl.choice;
+    driver = CreateAutoplay(options);
+  } else if (cl.monkey) {
+    driver = CreateMonkey(cl.monkeySeed);
+  }
+  SetInputDriver(driver.get());
+
   if (InitGame()) {
     if (!HaveSoundDevice()) {
       std::string line = std::string("no audio device, running without sound: ") + SoundDeviceError();
@@ -76,6 +87,7 @@ int Run(const CommandLine& cl) {
   WindowMessage message;
   while (sys.PollMessage(message))
     if (message.kind != MessageKind::Close) HandleWindowMessage(message);
+  SetInputDriver(nullptr);
   sys.ReleaseDisplay();
   ReleaseSound();
   sys.ReleaseInput();

@@ -9,7 +9,7 @@ namespace tessera {
 const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
-    "               [--windowed|--fullscreen]\n";
+    "               [--windowed|--fullscreen] [--autoplay [--choice N]] [--monkey SEED]\n";
 
 namespace {
 
@@ -45,6 +45,23 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       out.windowed = true;
     } else if (arg == "--fullscreen") {
       out.windowed = false;
+    } else if (arg == "--autoplay") {
+      out.autoplay = true;
+    } else if (arg == "--choice") {
+      if (!value(v)) return false;
+      if (!ParseUnsigned(v, 4, n)) {
+        error = "--choice takes a choice number from 0 to 4";
+        return false;
+      }
+      out.choice = static_cast<int32_t>(n);
+    } else if (arg == "--monkey") {
+      if (!value(v)) return false;
+      if (!ParseUnsigned(v, UINT64_MAX, n)) {
+        error = "--monkey takes a seed number";
+        return false;
+      }
+      out.monkey = true;
+      out.monkeySeed = n;
     } else if (arg == "--help" || arg == "-h") {
       out.help = true;
     } else if (arg == "--workdir") {
@@ -94,6 +111,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       error = "unknown option " + arg;
       return false;
     }
+  }
+  if (out.autoplay && out.monkey) {
+    error = "--autoplay and --monkey cannot be combined";
+    return false;
   }
   return true;
 }

@@ -18,6 +18,10 @@ struct CommandLine {
   int scale = 0;
   std::optional<bool> windowed;  // overrides System.ini when given
   bool help = false;
+  bool autoplay = false;
+  int32_t choice = 0;
+  bool monkey = false;
+  uint64_t monkeySeed = 0;
 };
 
 extern const char* const kUsage;

@@ -71,7 +71,11 @@ std::string HostPath(const std::string& composed) {
 }
 
 FilePtr OpenFile(const std::string& composed, const char* mode) {
-  return FilePtr(std::fopen(HostPath(composed).c_str(), mode));
+  std::string host = HostPath(composed);
+  // A folder opens for reading on this system but not as a file the game can use.
+  struct stat st;
+  if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+  return FilePtr(std::fopen(host.c_str(), mode));
 }
 
 bool ReadFileBytes(const std::string& composed, std::vector<uint8_t>& out) {

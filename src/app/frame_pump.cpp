@@ -9,6 +9,12 @@ uint32_t FrameClock = 0;
 int32_t ShowFps = 0;
 int32_t ShowMousePosition = 0;
 
+namespace {
+InputDriver* g_driver = nullptr;
+}
+
+void SetInputDriver(InputDriver* driver) { g_driver = driver; }
+
 void PumpFrame() {
   Platform& sys = Sys();
   sys.Sleep(5);
@@ -16,6 +22,12 @@ void PumpFrame() {
   ClearFrameInput();
   WindowMessage message;
   while (sys.PollMessage(message)) HandleWindowMessage(message);
+  if (g_driver) {
+    static std::vector<WindowMessage> driven;
+    driven.clear();
+    g_driver->Drive(driven);
+    for (const WindowMessage& m : driven) HandleWindowMessage(m);
+  }
   if (InputState.KeyEvent == KEY_RELEASED) {
     if (InputState.LastKey == VK_F1) ShowFps = ShowFps == 0 ? 1 : 0;
     if (InputState.LastKey == VK_F2) ShowMousePosition = ShowMousePosition == 0 ? 1 : 0;

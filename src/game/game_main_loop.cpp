@@ -26,7 +26,7 @@
 
 namespace tessera {
 
-int32_t GameState = STATE_START_MENU;
+int32_t GameState = STATE_STARTING;
 char CurrentLevelName[128] = "";
 int32_t LastHoveredButton = -1;
 IntervalTimer SecondTimer;

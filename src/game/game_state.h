@@ -7,6 +7,7 @@
 namespace tessera {
 
 enum GameStateValue : int32_t {
+  STATE_STARTING = -1,  // the start logos and the opening movie, before the first dispatch
   STATE_NEW_GAME = 0,
   STATE_LEVEL_START = 1,
   STATE_LEVEL_PASSED = 2,

@@ -70,3 +70,17 @@ TEST_F(LogTest, MessageBoxTextReachesThePlatform) {
 
 }  // namespace
 }  // namespace tessera
+
+namespace tessera {
+namespace {
+
+TEST(OpenFileTest, AFolderIsNotAFile) {
+  test::ScratchDir dir;
+  dir.Write("Music/x.wav", "x");
+  EXPECT_EQ(OpenFile(dir.path() + "\\Music\\", "rb"), nullptr);
+  EXPECT_EQ(OpenFile(dir.path() + "\\music", "rb"), nullptr);
+  EXPECT_NE(OpenFile(dir.path() + "\\music\\X.WAV", "rb"), nullptr);
+}
+
+}  // namespace
+}  // namespace tessera

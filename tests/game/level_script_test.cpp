@@ -246,8 +246,13 @@ TEST_F(LevelScriptTest, NegativeAndNonNumericCountsReadNoNumberedKeys) {
                   .Key("TalkerHeadNum", "many")
                   .Key("TalkerHead00", "never")
                   .Key("BeginTalkNum", "-1")
-                  .Key("SplitSize", "fifty"));
+                  .Key("SplitSize", "fifty")
+                  .Key("LimitedTime", "")
+                  .Key("Goto", ""));
   const LevelDefinitionRecord level = Read("Odd");
+  // A key written with no value is an empty text, not its default.
+  EXPECT_EQ(level.LimitedTime, 0);
+  EXPECT_STREQ(level.Goto, "");
   EXPECT_EQ(level.BlendPictureNum, -2);
   EXPECT_STREQ(level.LayerPaths[0], "");
   EXPECT_EQ(level.TalkerHeadNum, 0);

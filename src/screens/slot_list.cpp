@@ -24,12 +24,15 @@ void DrawSlotList() {
     }
     DrawCaption(24, grey, 275, y, slot.record.level);
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%02u-%02u/%02u:%02u:%02u", slot.record.month, slot.record.day,
-                  slot.record.hour, slot.record.minute, slot.record.second);
+    FormatSlotLabel(slot.record, stamp);
     DrawCaption(24, grey, 375, y, stamp);
   }
   if (SelectedSlot != -1)
     FrameRect(SLOT_LEFT, SLOT_TOP + SLOT_PITCH * SelectedSlot, 296, 30, 2, 243, 81, 0, BackBuffer);
+}
+
+void FormatSlotLabel(const SaveRecord& r, char (&out)[64]) {
+  std::snprintf(out, sizeof out, "%02u-%02u/%02u:%02u:%02u", r.month, r.day, r.hour, r.minute, r.second);
 }
 
 int32_t HitSlot() {

@@ -1,0 +1,33 @@
+// tessera-tool: the content tool (picture archives, the demo campaign, the
+// game-folder linter).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "archive.h"
+#include "demo.h"
+#include "lint.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: tessera-tool archive list FILE\n"
+               "       tessera-tool archive extract FILE DIR\n"
+               "       tessera-tool archive pack FILE BMP...\n"
+               "       tessera-tool lint DIR\n"
+               "       tessera-tool make-demo DIR [--language english|chinese-simplified|chinese-traditional] [--loose]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  std::string command = argv[1];
+  std::vector<std::string> rest(argv + 2, argv + argc);
+  if (command == "archive") return tessera::tool::ArchiveCommand(rest);
+  if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
+  if (command == "lint") return tessera::tool::LintCommand(rest);
+  return Usage();
+}

@@ -1,17 +1,202 @@
-// Placeholder until the drawing operations land: draws nothing.
 #include "gfx/draw.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "gfx/pixel_format.h"
 
 namespace tessera {
 
-void DrawImage(int, int, const Image*, uint16_t*) {}
-void DrawImageKeyed(int, int, const Image*, uint16_t*) {}
-void DrawImageKeyedClipped(int, int, const Image*, uint16_t*) {}
-void DrawImageGrey(int, int, const Image*, uint16_t*) {}
-void DrawImagePart(const Image*, uint16_t*, int, int, int, int, int, int) {}
-void DrawImageScaled(const Image*, int, int, uint16_t*, int, int) {}
-void FillRect(int, int, int, int, uint32_t, uint32_t, uint32_t, uint16_t*) {}
-void FrameRect(int, int, int, int, int, uint32_t, uint32_t, uint32_t, uint16_t*) {}
-void ScaleImage(const Image*, Image*) {}
-void CutImage(const Image*, Image*, int, int) {}
+namespace {
+
+constexpr int64_t W = SCREEN_WIDTH;
+constexpr int64_t H = SCREEN_HEIGHT;
+
+// The indexes i in [0, count) for which both source + i lies in [0, sourceLimit)
+// and destination + i in [0, destinationLimit). Screens keep their pictures
+// inside the screen, so for them this is the whole picture; a stray caller gets
+// the visible part instead of a write past the buffer. Computed once per call.
+struct Range {
+  int lo = 0, hi = 0;
+  bool Empty() const { return lo >= hi; }
+};
+
+Range Overlap(int64_t source, int64_t sourceLimit, int64_t destination, int64_t destinationLimit, int64_t count) {
+  const int64_t lo = std::max({int64_t{0}, -source, -destination});
+  const int64_t hi = std::min({count, sourceLimit - source, destinationLimit - destination});
+  if (lo >= hi) return {};
+  return {static_cast<int>(lo), static_cast<int>(hi)};
+}
+
+// Element addresses formed in one step, so a negative origin never points
+// before the array even for a moment.
+uint16_t* At(uint16_t* destination, int64_t x, int64_t y) { return destination + (y * W + x); }
+const uint16_t* At(const Image* image, int64_t x, int64_t y) {
+  return image->pixels.data() + (y * image->width + x);
+}
+
+// A picture that failed to load is null; one whose pixels do not cover its
+// sides is never read.
+bool Usable(const Image* image) {
+  return image && image->pixels.size() >= static_cast<size_t>(image->width) * image->height;
+}
+
+// Keyed copy of one row. Written as a select so the compiler can vectorise it:
+// rewriting a destination pixel with its own value changes nothing.
+void KeyedRow(const uint16_t* src, uint16_t* dst, int n, uint16_t key) {
+  for (int i = 0; i < n; ++i) dst[i] = src[i] != key ? src[i] : dst[i];
+}
+
+void DrawKeyed(int x, int y, const Image* image, uint16_t* destination) {
+  if (!Usable(image) || !destination) return;
+  const Range cols = Overlap(0, image->width, x, W, image->width);
+  const Range rows = Overlap(0, image->height, y, H, image->height);
+  if (cols.Empty() || rows.Empty()) return;
+  const uint16_t key = image->key;
+  for (int j = rows.lo; j < rows.hi; ++j)
+    KeyedRow(At(image, cols.lo, j), At(destination, int64_t{x} + cols.lo, int64_t{y} + j), cols.hi - cols.lo, key);
+}
+
+// trunc(v * weight) for every channel value, formed in double as the weights are.
+struct GreyWeights {
+  std::array<uint8_t, 256> red{}, green{}, blue{};
+  GreyWeights() {
+    for (int v = 0; v < 256; ++v) {
+      red[v] = static_cast<uint8_t>(v * 0.3);
+      green[v] = static_cast<uint8_t>(v * 0.59);
+      blue[v] = static_cast<uint8_t>(v * 0.11);
+    }
+  }
+};
+
+// Image pixels have 16-bit sides, so targets cut or scaled into are sized here
+// when a caller set the sides without the pixels.
+void FitPixels(Image* image) {
+  const size_t n = static_cast<size_t>(image->width) * image->height;
+  if (image->pixels.size() != n) image->pixels.resize(n);
+}
+
+}  // namespace
+
+void DrawImage(int x, int y, const Image* image, uint16_t* destination) {
+  if (!Usable(image) || !destination) return;
+  const Range cols = Overlap(0, image->width, x, W, image->width);
+  const Range rows = Overlap(0, image->height, y, H, image->height);
+  if (cols.Empty() || rows.Empty()) return;
+  const size_t bytes = static_cast<size_t>(cols.hi - cols.lo) * sizeof(uint16_t);
+  for (int j = rows.lo; j < rows.hi; ++j)
+    std::memcpy(At(destination, int64_t{x} + cols.lo, int64_t{y} + j), At(image, cols.lo, j), bytes);
+}
+
+void DrawImageKeyed(int x, int y, const Image* image, uint16_t* destination) {
+  DrawKeyed(x, y, image, destination);
+}
+
+void DrawImageKeyedClipped(int x, int y, const Image* image, uint16_t* destination) {
+  DrawKeyed(x, y, image, destination);
+}
+
+void DrawImageGrey(int x, int y, const Image* image, uint16_t* destination) {
+  if (!Usable(image) || !destination) return;
+  const Range cols = Overlap(0, image->width, x, W, image->width);
+  const Range rows = Overlap(0, image->height, y, H, image->height);
+  if (cols.Empty() || rows.Empty()) return;
+
+  static const GreyWeights weights;
+  // s never exceeds 254; its packed grey is looked up rather than packed per pixel.
+  std::array<uint16_t, 256> greyOf;
+  for (uint32_t s = 0; s < 256; ++s) greyOf[s] = PackRgb(s, s, s);
+  const ChannelFormat r = PixelFormat.red, g = PixelFormat.green, b = PixelFormat.blue;
+  auto channel = [](uint16_t p, const ChannelFormat& c) {
+    return static_cast<uint8_t>((((p & c.mask) >> c.shift) << (2 + c.narrow)) & 0xFF);
+  };
+
+  for (int j = rows.lo; j < rows.hi; ++j) {
+    const uint16_t* src = At(image, cols.lo, j);
+    uint16_t* dst = At(destination, int64_t{x} + cols.lo, int64_t{y} + j);
+    for (int i = 0; i < cols.hi - cols.lo; ++i) {
+      const uint16_t p = src[i];
+      const int s = weights.red[channel(p, r)] + weights.green[channel(p, g)] + weights.blue[channel(p, b)];
+      dst[i] = greyOf[s];
+    }
+  }
+}
+
+void DrawImagePart(const Image* image, uint16_t* destination, int sx, int sy, int w, int h, int dx, int dy) {
+  if (!Usable(image) || !destination) return;
+  const Range cols = Overlap(sx, image->width, dx, W, w);
+  const Range rows = Overlap(sy, image->height, dy, H, h);
+  if (cols.Empty() || rows.Empty()) return;
+  const size_t bytes = static_cast<size_t>(cols.hi - cols.lo) * sizeof(uint16_t);
+  for (int j = rows.lo; j < rows.hi; ++j)
+    std::memcpy(At(destination, int64_t{dx} + cols.lo, int64_t{dy} + j), At(image, int64_t{sx} + cols.lo, int64_t{sy} + j), bytes);
+}
+
+void DrawImageScaled(const Image* image, int dw, int dh, uint16_t* destination, int x, int y) {
+  if (!Usable(image) || !destination || dw <= 0 || dh <= 0 || image->width == 0 || image->height == 0) return;
+  const Range cols = Overlap(0, dw, x, W, dw);
+  const Range rows = Overlap(0, dh, y, H, dh);
+  if (cols.Empty() || rows.Empty()) return;
+
+  // At most one screen row of visible columns: their source columns once per call.
+  std::array<uint16_t, SCREEN_WIDTH> sourceColumn;
+  const int n = cols.hi - cols.lo;
+  for (int i = 0; i < n; ++i)
+    sourceColumn[i] = static_cast<uint16_t>(int64_t{cols.lo + i} * image->width / dw);
+
+  for (int j = rows.lo; j < rows.hi; ++j) {
+    const uint16_t* src = image->Row(static_cast<int>(int64_t{j} * image->height / dh));
+    uint16_t* dst = At(destination, int64_t{x} + cols.lo, int64_t{y} + j);
+    for (int i = 0; i < n; ++i) dst[i] = src[sourceColumn[i]];
+  }
+}
+
+void FillRect(int x, int y, int w, int h, uint32_t r, uint32_t g, uint32_t b, uint16_t* destination) {
+  if (!destination) return;
+  if (int64_t{x} + w <= 0 || x >= W || int64_t{y} + h <= 0 || y >= H) return;
+  if (w <= 0 || h <= 0) return;
+  const uint16_t colour = PackRgb(r, g, b);
+  const Range cols = Overlap(0, w, x, W, w);
+  const Range rows = Overlap(0, h, y, H, h);
+  if (cols.Empty() || rows.Empty()) return;
+  for (int j = rows.lo; j < rows.hi; ++j)
+    std::fill_n(At(destination, int64_t{x} + cols.lo, int64_t{y} + j), cols.hi - cols.lo, colour);
+}
+
+void FrameRect(int x, int y, int w, int h, int t, uint32_t r, uint32_t g, uint32_t b, uint16_t* destination) {
+  if (!destination) return;
+  if (int64_t{x} + w <= 0 || x >= W || int64_t{y} + h <= 0 || y >= H) return;
+  // Bands whose sides overflow an int are off any screen anyway.
+  auto side = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  FillRect(x, y, w, t, r, g, b, destination);
+  FillRect(x, side(int64_t{y} + h - t), w, t, r, g, b, destination);
+  FillRect(x, side(int64_t{y} + t), t, side(int64_t{h} - 2 * int64_t{t}), r, g, b, destination);
+  FillRect(side(int64_t{x} + w - t), side(int64_t{y} + t), t, side(int64_t{h} - 2 * int64_t{t}), r, g, b,
+           destination);
+}
+
+void ScaleImage(const Image* source, Image* target) {
+  if (!Usable(source) || !target) return;
+  FitPixels(target);
+  const int tw = target->width, th = target->height;
+  if (source->width == 0 || source->height == 0) return;
+  for (int j = 0; j < th; ++j) {
+    const uint16_t* src = source->Row(static_cast<int>(int64_t{j} * source->height / th));
+    uint16_t* dst = target->Row(j);
+    for (int i = 0; i < tw; ++i) dst[i] = src[int64_t{i} * source->width / tw];
+  }
+}
+
+void CutImage(const Image* source, Image* target, int sx, int sy) {
+  if (!Usable(source) || !target) return;
+  FitPixels(target);
+  const Range cols = Overlap(sx, source->width, 0, target->width, target->width);
+  const Range rows = Overlap(sy, source->height, 0, target->height, target->height);
+  if (cols.Empty() || rows.Empty()) return;
+  const size_t bytes = static_cast<size_t>(cols.hi - cols.lo) * sizeof(uint16_t);
+  for (int j = rows.lo; j < rows.hi; ++j)
+    std::memcpy(target->Row(j) + cols.lo, At(source, int64_t{sx} + cols.lo, int64_t{sy} + j), bytes);
+}
 
 }  // namespace tessera

@@ -1,12 +1,148 @@
-// Placeholder until the glyph cache lands: draws nothing.
 #include "gfx/text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "app/engine_config.h"
+#include "platform/platform.h"
 
 namespace tessera {
 
-bool InitTextRenderer() { return true; }
-bool InitTextRenderer(std::unique_ptr<GlyphRasterizer>) { return true; }
-void ReleaseTextRenderer() {}
-void RenderText(int, uint16_t, int, int, int, const char*, uint16_t*, int, int, int) {}
-int CountTextLines(const char*, int, int, int) { return 1; }
+namespace {
+
+constexpr int CACHE_ENTRIES = 100;
+constexpr int CACHE_LAST = CACHE_ENTRIES - 1;  // the slot a new glyph takes once the cache is full
+constexpr int CELL = 32;
+
+struct GlyphEntry {
+  uint16_t code = 0;
+  int32_t size = 0;
+  uint32_t rows[CELL] = {};
+  uint32_t uses = 0;
+};
+
+struct TextRendererRecord {
+  Charset charset = Charset::GB2312;
+  std::unique_ptr<GlyphRasterizer> rasterizer;
+  // The cache, plus the spare entry that a swap passes through.
+  GlyphEntry cache[CACHE_ENTRIES + 1];
+  int32_t lastSlot = -1;
+} g_text;
+
+bool ValidSize(int size) { return size >= 16 && size <= 32 && size % 4 == 0; }
+
+// A byte from 0xA1 up followed by one from 0x40 up is one two-byte character.
+// The test reads the next byte only after a lead byte, and a NUL ends it.
+int CharacterBytes(const unsigned char* p) { return p[0] >= 0xA1 && p[1] >= 0x40 ? 2 : 1; }
+
+// Walks the text as the renderer lays it out, calling place(bytes, column
+// offset, line) for each character; returns the number of lines used.
+template <typename Place>
+int Layout(const char* text, int size, int wrapWidth, int spacing, Place&& place) {
+  if (!text) return 1;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  const int64_t advance = int64_t{spacing} + size / 2;
+  int line = 0;
+  size_t lineStart = 0;
+  for (size_t i = 0; bytes[i] != 0;) {
+    const int n = CharacterBytes(bytes + i);
+    int64_t offset = static_cast<int64_t>(i - lineStart) * advance;
+    // A wrap width that is not positive would divide by zero: such text stays on one line.
+    if (wrapWidth > 0) {
+      if (offset > wrapWidth) {
+        ++line;
+        lineStart = i;
+        offset = 0;
+      }
+      offset %= wrapWidth;
+    }
+    place(bytes + i, n, offset, line);
+    i += static_cast<size_t>(n);
+  }
+  return line + 1;
+}
+
+// The cache entry for (code, size), rasterised on a miss. Hits move forward past
+// entries used less often, so the least used glyph sits in the slot that is
+// overwritten once the cache is full.
+const GlyphEntry& Glyph(uint16_t code, int size) {
+  GlyphEntry* cache = g_text.cache;
+  for (int k = 0; k <= g_text.lastSlot; ++k) {
+    if (cache[k].code != code || cache[k].size != size) continue;
+    ++cache[k].uses;
+    while (k > 0 && cache[k].uses > cache[k - 1].uses) {
+      GlyphEntry& spare = cache[CACHE_ENTRIES];
+      spare = cache[k - 1];
+      cache[k - 1] = cache[k];
+      cache[k] = spare;
+      --k;
+    }
+    return cache[k];
+  }
+  const int slot = g_text.lastSlot < CACHE_LAST ? ++g_text.lastSlot : CACHE_LAST;
+  GlyphEntry& entry = cache[slot];
+  std::memset(entry.rows, 0, sizeof entry.rows);
+  g_text.rasterizer->Rasterize(code, size, entry.rows);
+  entry.code = code;
+  entry.size = size;
+  entry.uses = 1;
+  return entry;
+}
+
+// Only ink is written, and only where it lands inside the destination.
+void Stamp(const GlyphEntry& glyph, int size, uint16_t colour, int64_t x, int64_t y, uint16_t* destination,
+           int destWidth, int destHeight) {
+  const int64_t r0 = y < 0 ? -y : 0;
+  const int64_t r1 = std::min<int64_t>(size, int64_t{destHeight} - y);
+  const int64_t n0 = x < 0 ? -x : 0;
+  const int64_t n1 = std::min<int64_t>(size, int64_t{destWidth} - x);
+  if (r0 >= r1 || n0 >= n1) return;
+  for (int64_t r = r0; r < r1; ++r) {
+    const uint32_t mask = glyph.rows[r];
+    if (mask == 0) continue;
+    uint16_t* row = destination + ((y + r) * destWidth + x);
+    for (int64_t n = n0; n < n1; ++n)
+      if (mask & (0x80000000u >> n)) row[n] = colour;
+  }
+}
+
+}  // namespace
+
+bool InitTextRenderer() {
+  const Charset charset =
+      EngineConfig.Language == LANGUAGE_CHINESE_TRADITIONAL ? Charset::Big5 : Charset::GB2312;
+  g_text.charset = charset;
+  auto rasterizer = Sys().CreateGlyphRasterizer(charset);
+  return InitTextRenderer(std::move(rasterizer));
+}
+
+bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer) {
+  g_text.rasterizer = std::move(rasterizer);
+  for (GlyphEntry& entry : g_text.cache) entry = GlyphEntry{};
+  g_text.lastSlot = -1;
+  return true;
+}
+
+void ReleaseTextRenderer() {
+  g_text.rasterizer.reset();
+  g_text.lastSlot = -1;
+}
+
+void RenderText(int size, uint16_t colour, int x, int y, int spacing, const char* text, uint16_t* destination,
+                int wrapWidth, int destWidth, int destHeight) {
+  if (!g_text.rasterizer || !text || !destination || !ValidSize(size) || destWidth <= 0 || destHeight <= 0)
+    return;
+  Layout(text, size, wrapWidth, spacing, [&](const unsigned char* p, int n, int64_t offset, int line) {
+    const uint16_t code = static_cast<uint16_t>(p[0] * 256 + (n == 2 ? p[1] : 0));
+    const GlyphEntry& glyph = Glyph(code, size);
+    Stamp(glyph, size, colour, x + offset, int64_t{y} + int64_t{line} * (size + 2), destination, destWidth,
+          destHeight);
+  });
+}
+
+int CountTextLines(const char* text, int size, int wrapWidth, int spacing) {
+  return Layout(text, size, wrapWidth, spacing, [](const unsigned char*, int, int64_t, int) {});
+}
 
 }  // namespace tessera

@@ -4,9 +4,19 @@
 
 namespace tessera {
 
-constexpr int MUSIC_CHANNEL = 4;
+class AudioDevice;
 
-// Opens the audio device. Without one the game runs silent (still true).
+constexpr int MUSIC_CHANNEL = 4;
+constexpr int SOUND_CHANNELS = 5;
+
+// When the sound last started on each channel will have played once through,
+// on the Sys().Milliseconds() clock; all 0 at start.
+extern uint32_t ChannelEndTime[SOUND_CHANNELS];
+// Play time of the most recently loaded sound; 0 when the latest load failed.
+extern uint32_t LastDuration;
+
+// Opens the audio device. Without one the game runs silent (still true) and
+// the channels keep their bookkeeping all the same.
 bool InitSound();
 void ReleaseSound();
 // Whether an audio device was opened, and why not when it was not.
@@ -17,5 +27,10 @@ void PlayEffect(const char* fileName, bool loop);
 int SetMusicVolume(int volume);
 int SetSoundVolume(int volume);
 void StopMusic();
+
+// Whether the channel holds a loaded sound.
+bool ChannelHoldsSound(int channel);
+// The device movies stream their sound track to; null when running silent.
+AudioDevice* SoundDevice();
 
 }  // namespace tessera

@@ -465,6 +465,7 @@ void Linter::CheckTalk(const std::string& section, const std::string& key, const
     return;
   }
   std::string text = Read(local_, "Talk", talkKey, "", 256);
+  if (text.empty()) Add(Severity::Warning, local_, "Talk", talkKey, "empty text: the talk bar shows nothing");
   CheckText(local_, "Talk", talkKey, text);
   // Five rows of 36 bytes fit the talk bar.
   if (text.size() > 180)

@@ -119,21 +119,6 @@ TEST_F(BoardTest, WholeDealMatchesAnIndependentGeneratorAcrossTwoLevels) {
   EXPECT_EQ(RandState(), gen.state);
 }
 
-TEST_F(BoardTest, EveryCycleIsAPermutationOfTheLayers) {
-  for (int layers = 1; layers <= MAX_LAYERS; ++layers) {
-    ASSERT_EQ(Build({.layers = layers, .splitSize = 25}), 1);
-    for (int c = 0; c < Board.CellCount; ++c) {
-      std::array<int, MAX_LAYERS> seen{};
-      for (int s = 0; s < layers; ++s) {
-        ASSERT_GE(Board.LayerOrder[c][s], 0);
-        ASSERT_LT(Board.LayerOrder[c][s], layers);
-        ++seen[Board.LayerOrder[c][s]];
-      }
-      for (int l = 0; l < layers; ++l) ASSERT_EQ(seen[l], 1) << "cell " << c;
-    }
-  }
-}
-
 TEST_F(BoardTest, ShuffleDrawsOncePerSlotAndIgnoresImpossibleCounts) {
   int32_t order[MAX_LAYERS] = {9, 9, 9, 9, 9};
   const uint32_t before = RandState();

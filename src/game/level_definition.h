@@ -1,6 +1,6 @@
 #pragma once
 // One level's data as the level script gives it (read by ReadLevelDefinition),
-// and the script's rules for talk values, end plays and the introduction.
+// and the script's rules for talk values and end plays.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,7 +12,6 @@ constexpr int MAX_TALKER_HEADS = 60;
 constexpr int MAX_TALK_LINES = 30;
 constexpr int MAX_SELECTIONS = 5;
 constexpr int MAX_SPIDERS = 5;
-constexpr int MAX_INTRO_PICTURES = 5;
 
 struct TalkLine {
   int32_t speaker = 0;   // talker-head index
@@ -84,13 +83,5 @@ void EndPlayName(const char* endPlayValue, char* out, size_t size);
 bool LevelDefinitionPlayable(const LevelDefinitionRecord& level, std::string& reason);
 // "Level <name> cannot be played: <reason>" for the message box.
 std::string LevelRefusalMessage(const char* levelName, const std::string& reason);
-
-// Whether a new game with this BeginLevel plays the introduction ("GameBegin",
-// or the empty text that stands for the normal start).
-bool PlaysIntroduction(const char* beginLevel);
-
-// The introduction's picture paths from section "GameBegin" ("%s\%s%s" from
-// PicturePath, the value and ".bmp"); returns how many, at most MAX_INTRO_PICTURES.
-int ReadIntroPicturePaths(char paths[MAX_INTRO_PICTURES][128]);
 
 }  // namespace tessera

@@ -228,23 +228,4 @@ std::string LevelRefusalMessage(const char* levelName, const std::string& reason
   return message;
 }
 
-bool PlaysIntroduction(const char* beginLevel) {
-  return !beginLevel || beginLevel[0] == '\0' || std::strcmp(beginLevel, "GameBegin") == 0;
-}
-
-int ReadIntroPicturePaths(char paths[MAX_INTRO_PICTURES][128]) {
-  char path[1024];
-  LevelScriptPath(path, sizeof path);
-  char value[128];
-  GetPrivateProfileString("GameBegin", "TotalBeginPicture", "0", value, sizeof value, path);
-  const int count = Held(ParseDecimal(value), MAX_INTRO_PICTURES);
-  for (int k = 0; k < count; ++k) {
-    char key[32];
-    std::snprintf(key, sizeof key, "BeginPicture%02d", k);
-    GetPrivateProfileString("GameBegin", key, "", value, sizeof value, path);
-    ComposeScriptPath(paths[k], 128, EngineConfig.PicturePath, value, ".bmp");
-  }
-  return count;
-}
-
 }  // namespace tessera

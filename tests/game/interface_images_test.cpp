@@ -105,17 +105,5 @@ TEST_F(InterfaceImagesTest, PicturesComeFromTheConfiguredMenuFolder) {
   EXPECT_EQ(InterfaceImages.TalkBar->width, 3);
 }
 
-TEST_F(InterfaceImagesTest, BrokenPictureFilesLeaveEmptySlots) {
-  Write("Menu/GameBG.bmp", std::string("BM not a picture"));
-  std::vector<uint8_t> cut = SolidBmp(16, 16, 1, 2, 3);
-  cut.resize(cut.size() / 2);
-  Write("Menu/PassGame.bmp", cut);
-  Picture("ResetGame.bmp", 4, 4);
-  LoadInterfaceImages();
-  EXPECT_FALSE(InterfaceImages.GameBG);
-  EXPECT_FALSE(InterfaceImages.PassGame);
-  EXPECT_TRUE(InterfaceImages.ResetGame);
-}
-
 }  // namespace
 }  // namespace tessera::datatest

@@ -381,39 +381,5 @@ TEST(EndPlayRules, KindFromTheTextBeforeTheFirstPlusNameAfterTheLast) {
   EXPECT_EQ(EndPlayKind(nullptr), -1);
 }
 
-TEST(NewGameStart, EmptyOrGameBeginPlaysTheIntroduction) {
-  EXPECT_TRUE(PlaysIntroduction("GameBegin"));
-  EXPECT_TRUE(PlaysIntroduction(""));
-  EXPECT_FALSE(PlaysIntroduction("gamebegin"));
-  EXPECT_FALSE(PlaysIntroduction("GameBegin "));
-  EXPECT_FALSE(PlaysIntroduction("Level03"));
-}
-
-TEST_F(LevelScriptTest, IntroductionHoldsAtMostFivePictures) {
-  WriteScript(IniText()
-                  .Section("GameBegin")
-                  .Key("TotalBeginPicture", 6)
-                  .Key("BeginPicture00", "i0")
-                  .Key("BeginPicture01", "i1")
-                  .Key("BeginPicture02", "i2")
-                  .Key("BeginPicture03", "i3")
-                  .Key("BeginPicture04", "i4")
-                  .Key("BeginPicture05", "i5"));
-  char paths[MAX_INTRO_PICTURES][128];
-  ASSERT_EQ(ReadIntroPicturePaths(paths), 5);
-  EXPECT_STREQ(paths[0], "Picture\\i0.bmp");
-  EXPECT_STREQ(paths[4], "Picture\\i4.bmp");
-
-  WriteScript(IniText().Section("GameBegin").Key("TotalBeginPicture", 2).Key("BeginPicture00", "only"));
-  ASSERT_EQ(ReadIntroPicturePaths(paths), 2);
-  EXPECT_STREQ(paths[0], "Picture\\only.bmp");
-  EXPECT_STREQ(paths[1], "Picture\\.bmp");
-
-  WriteScript(IniText().Section("GameBegin").Key("TotalBeginPicture", -4));
-  EXPECT_EQ(ReadIntroPicturePaths(paths), 0);
-  WriteScript(IniText().Section("Level00").Key("TotalBeginPicture", 3));
-  EXPECT_EQ(ReadIntroPicturePaths(paths), 0);
-}
-
 }  // namespace
 }  // namespace tessera::datatest

@@ -92,12 +92,6 @@ TEST_F(LocalizationTest, LongTextsAndKeysAreCut) {
   EXPECT_EQ(Look(("a:1+" + longKey + "KKKK").c_str(), TEXT_TALK), "found by its first 127 bytes");
 }
 
-TEST_F(LocalizationTest, MultiByteTextsPassThroughUnchanged) {
-  const std::string gbk = "\xc4\xe3\xba\xc3\xa3\xac\xca\xc0\xbd\xe7";
-  Write("Localization/Localization.txt", IniText().Section("Talk").Key("Hi", gbk).str());
-  EXPECT_EQ(Look("TalkerHead00:1+Hi", TEXT_TALK), gbk);
-}
-
 TEST_F(LocalizationTest, EveryLookupSeesTheCurrentFile) {
   EXPECT_EQ(Look("Save", TEXT_MENU), "Save game");
   Write("Localization/Localization.txt", IniText().Section("Menu").Key("Save", "Saved differently").str());

@@ -164,18 +164,13 @@ TEST_F(SaveSlotsTest, SavingCreatesTheFolderAndWritesTheRecord) {
   SaveSlots[4] = SaveSlot{};
   ReadSaveSlots();
   ExpectSameRecord(SaveSlots[4].record, r);
-}
 
-TEST_F(SaveSlotsTest, SecondSaveInASlotReplacesFileAndLabel) {
-  SetCurrentLevelName("Level01");
-  ASSERT_EQ(WriteSaveSlot(2), 1);
-  SetCurrentLevelName("Level02");
-  GameSettings.MusicVolume = 10;
-  ASSERT_EQ(WriteSaveSlot(2), 1);
-  EXPECT_STREQ(SaveSlots[2].record.level, "Level02");
-  const std::vector<uint8_t> disk = OnDisk(2);
-  EXPECT_STREQ(DecodeSaveRecord(disk.data(), disk.size()).level, "Level02");
-  EXPECT_EQ(DecodeSaveRecord(disk.data(), disk.size()).MusicVolume, 10);
+  // A second save replaces file and label at once.
+  SetCurrentLevelName("Level07");
+  ASSERT_EQ(WriteSaveSlot(4), 1);
+  EXPECT_STREQ(SaveSlots[4].record.level, "Level07");
+  const std::vector<uint8_t> again = OnDisk(4);
+  EXPECT_STREQ(DecodeSaveRecord(again.data(), again.size()).level, "Level07");
 }
 
 TEST_F(SaveSlotsTest, FailedSaveSaysSoAndKeepsTheOldSlot) {
@@ -275,7 +270,7 @@ TEST_F(SaveSlotsTest, WhicheverStepFailsTheSlotIsTheOldRecordOrTheNewOne) {
   EXPECT_STREQ(DecodeSaveRecord(disk.data(), disk.size()).level, "Level03");
 }
 
-TEST_F(SaveSlotsTest, LoadingMakesTheSlotTheCurrentGame) {
+TEST_F(SaveSlotsTest, LoadingTakesTheSlotsLevelAndSettingsWithinRange) {
   SaveSlots[8].IsEmpty = 0;
   SaveSlots[8].record = SampleRecord("Level07", 1);
   SetCurrentLevelName("Level01");
@@ -284,9 +279,8 @@ TEST_F(SaveSlotsTest, LoadingMakesTheSlotTheCurrentGame) {
   EXPECT_EQ(GameSettings.MatchAll, 0);
   EXPECT_EQ(GameSettings.MusicVolume, 40);
   EXPECT_EQ(GameSettings.SoundVolume, 70);
-}
 
-TEST_F(SaveSlotsTest, LoadingKeepsHostileSettingsInRange) {
+  // Settings from a hostile file stay inside what the settings page can draw.
   SaveSlots[0].IsEmpty = 0;
   SaveSlots[0].record = SampleRecord("Level02", 1);
   SaveSlots[0].record.MatchAll = 7;
@@ -296,14 +290,11 @@ TEST_F(SaveSlotsTest, LoadingKeepsHostileSettingsInRange) {
   EXPECT_EQ(GameSettings.MatchAll, 1);
   EXPECT_EQ(GameSettings.MusicVolume, 100);
   EXPECT_EQ(GameSettings.SoundVolume, 0);
-}
 
-TEST_F(SaveSlotsTest, EmptySlotLoadsNothing) {
-  SetCurrentLevelName("Level04");
-  GameSettings.MusicVolume = 55;
+  // An empty slot changes nothing.
   EXPECT_EQ(LoadSaveSlot(3), 0);
-  EXPECT_STREQ(CurrentLevelName, "Level04");
-  EXPECT_EQ(GameSettings.MusicVolume, 55);
+  EXPECT_STREQ(CurrentLevelName, "Level02");
+  EXPECT_EQ(GameSettings.MusicVolume, 100);
 }
 
 TEST_F(SaveSlotsTest, SaveAndLoadStatesWhereTheyLead) {

@@ -66,22 +66,5 @@ TEST_F(SettingsTest, MissingGameIniGivesBlackAndSettingsGoBackToDefaults) {
   EXPECT_EQ(GameSettings.SoundVolume, 100);
 }
 
-TEST(SettingsColourLayout, PackingFollowsTheDisplayLayout) {
-  // 555 and 565 displays give different pixels for the same text.
-  HeadlessOptions options = test::ScopedPlatform::QuietOptions();
-  options.pixel555 = true;
-  uint16_t in555 = 0, in565 = 0;
-  {
-    test::ScopedPlatform platform(options);
-    in555 = ParseColor("000255000");
-  }
-  {
-    test::ScopedPlatform platform;
-    in565 = ParseColor("000255000");
-  }
-  EXPECT_EQ(in555, 0x03E0);
-  EXPECT_EQ(in565, 0x07E0);
-}
-
 }  // namespace
 }  // namespace tessera::datatest

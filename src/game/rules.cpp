@@ -231,6 +231,7 @@ void ExplodeStones(int32_t cell, int32_t from) {
   };
   // Every frame but the first is a cell whose stone just went, so the board
   // bounds the depth.
+  if (cell < 0 || cell >= Board.CellCount) return;
   std::array<Frame, MAX_CELLS + 1> stack;
   size_t depth = 0;
   stack[depth++] = {cell, from, 0};

@@ -1,0 +1,231 @@
+// The game-folder linter on broken copies of the demo: one kind of finding at a
+// time, each reported as file:section:key with the right severity.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tools/tool_fixtures.h"
+
+namespace tessera::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* SCRIPT = "Script\\ScriptEntry.txt";
+const char* LOCAL = "Localization\\Localization.txt";
+
+// A linked copy of the shared loose (or packaged) demo, free to be broken.
+class BrokenDemo : public ::testing::Test {
+ protected:
+  void Use(bool loose) {
+    const std::string& demo = SharedDemo(loose);
+    ASSERT_FALSE(demo.empty()) << "make-demo failed";
+    game_ = scratch_ / "game";
+    LinkCopy(demo, game_);
+  }
+  void SetUp() override { Use(true); }
+  std::string At(const std::string& rel) const { return game_ + "/" + rel; }
+  void Script(const std::string& section, const std::string& key, const std::optional<std::string>& value) {
+    SetProfileValue(At("Script/ScriptEntry.txt"), section, key, value);
+  }
+  std::string Prefix(const std::string& file, const std::string& section, const std::string& key,
+                     const char* severity) const {
+    return file + ":" + section + ":" + key + ": " + severity + ": ";
+  }
+
+  ScratchDir scratch_;
+  std::string game_;
+};
+
+TEST_F(BrokenDemo, EveryGeneratedVariantIsClean) {
+  LintRun loose = Lint(game_);
+  EXPECT_EQ(loose.exitCode, 0) << loose.Dump();
+  EXPECT_TRUE(loose.lines.empty()) << loose.Dump();
+  LintRun packaged = Lint(SharedDemo(false));
+  EXPECT_EQ(packaged.exitCode, 0) << packaged.Dump();
+  EXPECT_TRUE(packaged.lines.empty()) << packaged.Dump();
+}
+
+TEST_F(BrokenDemo, ConfigurationValuesTheGameWouldMisread) {
+  SetProfileValue(At("System.ini"), "setting", "windowed", std::string("True"));
+  SetProfileValue(At("System.ini"), "setting", "language", std::string("english"));
+  SetProfileValue(At("Game.ini"), "color", "color3", std::string("12"));
+  SetProfileValue(At("Game.ini"), "color", "color2", std::string("300000000"));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix("System.ini", "setting", "windowed", "warning"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("System.ini", "setting", "language", "warning"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("Game.ini", "color", "color3", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("Game.ini", "color", "color2", "warning"))) << run.Dump();
+  EXPECT_FALSE(run.Has(Prefix("Game.ini", "color", "color1", "error")));
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST_F(BrokenDemo, MissingSystemIniFallsBackToThePackagedDefaults) {
+  RemoveFile(At("System.ini"));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix("System.ini", "", "", "warning"))) << run.Dump();
+  // Packaged by default: the loose copy has no Script.dat.
+  EXPECT_TRUE(run.Has(Prefix("Script.dat", "", "", "error"))) << run.Dump();
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST_F(BrokenDemo, LevelChainFindings) {
+  Script("Level05", "Goto", std::string("Level99"));
+  SetProfileValue(At("Script/ScriptEntry.txt"), "Orphan", "LevelName", std::string("Lost"));
+  SetProfileValue(At("System.ini"), "debug", "BeginLevel", std::string("Nowhere"));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level05", "Goto", "error") + "goes to missing section 'Level99'")) << run.Dump();
+  // The levels after the broken link are now out of reach.
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level06", "", "warning") + "section is never reached")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Orphan", "", "warning") + "section is never reached")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("System.ini", "debug", "BeginLevel", "error"))) << run.Dump();
+  EXPECT_FALSE(run.Has(Prefix(SCRIPT, "Level04B", "", "warning") + "section is never reached")) << run.Dump();
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST_F(BrokenDemo, CyclesAreReportedOnlyWhenTheyNeverReachTheEnd) {
+  // A loop back from one branch is fine while the other branch goes on.
+  Script("Level04B", "Goto", std::string("Level03"));
+  LintRun fine = Lint(game_);
+  EXPECT_EQ(fine.exitCode, 0) << fine.Dump();
+  EXPECT_TRUE(fine.lines.empty()) << fine.Dump();
+
+  Script("Level08", "Goto", std::string("Level07"));
+  LintRun stuck = Lint(game_);
+  EXPECT_TRUE(stuck.Has(Prefix(SCRIPT, "Level07", "", "warning") + "caught in a cycle")) << stuck.Dump();
+  EXPECT_TRUE(stuck.Has(Prefix(SCRIPT, "Level08", "", "warning") + "caught in a cycle")) << stuck.Dump();
+  EXPECT_FALSE(stuck.HasErrors()) << stuck.Dump();
+  EXPECT_EQ(stuck.exitCode, 0);
+}
+
+TEST_F(BrokenDemo, PicturesOfTheWrongShape) {
+  ReplaceFile(At("Picture/Level02_1.bmp"), SolidBmp(400, 500));
+  std::vector<uint8_t> eightBit = ReadBytes(At("Picture/Level01_2.bmp"));
+  eightBit[28] = 8;
+  ReplaceFile(At("Picture/Level01_2.bmp"), eightBit);
+  std::vector<uint8_t> cut = ReadBytes(At("Picture/Level00_1.bmp"));
+  cut.resize(cut.size() / 2);
+  ReplaceFile(At("Picture/Level00_1.bmp"), cut);
+  RemoveFile(At("Picture/Level03_2.bmp"));
+  ReplaceFile(At("Picture/stone1.bmp"), SolidBmp(100, 100));
+  ReplaceFile(At("Menu/GameBG.bmp"), SolidBmp(640, 480));
+  ReplaceFile(At("Head/Wisp.bmp"), SolidBmp(900, 200));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level02", "BlendPicture01", "error") +
+                      "Picture\\Level02_1.bmp: is 400x500, needs 500x500")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level01", "BlendPicture02", "error") + "Picture\\Level01_2.bmp: 8-bit"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level00", "BlendPicture01", "error") +
+                      "Picture\\Level00_1.bmp: pixel data truncated")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level03", "BlendPicture02", "error") + "Picture\\Level03_2.bmp: loose file not found"))
+      << run.Dump();
+  // Level02 cuts 50-pixel pieces, so its stone must be 50 x 50.
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level02", "SplitSize", "error") + "Picture\\stone1.bmp: is 100x100, needs 50x50"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("System.ini", "path", "MenuPath", "error") + "Menu\\GameBG.bmp: is 640x480, needs 800x600"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level01", "TalkerHead01", "error") + "Head\\Wisp.bmp: 900x200 is larger than the screen"))
+      << run.Dump();
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+class BrokenPackagedDemo : public BrokenDemo {
+ protected:
+  void SetUp() override { Use(false); }
+};
+
+TEST_F(BrokenPackagedDemo, PicturesComeFromTheirArchives) {
+  SetProfileValue(At("Script.dat"), "Level05", "BlendPicture01", std::string("NotPacked"));
+  std::vector<uint8_t> head = ReadBytes(At("Head.dat"));
+  head[0] = 0x88;  // count 5000
+  head[1] = 0x13;
+  ReplaceFile(At("Head.dat"), head);
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix("Script.dat", "Level05", "BlendPicture01", "error") +
+                      "Picture\\NotPacked.bmp: member NotPacked.bmp not in Picture.dat")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("Head.dat", "", "", "error") + "broken archive: member count 5000")) << run.Dump();
+  // A loose file beside the archives does not count when the game is packaged.
+  ReplaceFile(At("Picture/NotPacked.bmp"), SolidBmp(500, 500));
+  EXPECT_TRUE(Lint(game_).Has(Prefix("Script.dat", "Level05", "BlendPicture01", "error"))) << run.Dump();
+}
+
+TEST_F(BrokenDemo, CountsOutsideTheLimits) {
+  Script("Level00", "SplitSize", std::string("30"));
+  Script("Level01", "BlendPictureNum", std::string("6"));
+  Script("Level02", "StaticSpiderNum", std::string("6"));
+  Script("Level02", "TalkerHeadNum", std::string("61"));
+  Script("Level04A", "BeginTalkNum", std::string("31"));
+  Script("Level03", "SelectionTalkNum", std::string("6"));
+  Script("Level05", "LimitedTime", std::string("0"));
+  Script("Level08", "StoneRation", std::string("-5"));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level00", "SplitSize", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level01", "BlendPictureNum", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level02", "StaticSpiderNum", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level02", "TalkerHeadNum", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level04A", "BeginTalkNum", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level03", "SelectionTalkNum", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level05", "LimitedTime", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level08", "StoneRation", "error"))) << run.Dump();
+  // The limits themselves are fine.
+  EXPECT_FALSE(run.Has(Prefix(SCRIPT, "Level06", "BlendPictureNum", "error"))) << run.Dump();
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST_F(BrokenDemo, TalkValuesAndTheirTexts) {
+  SetProfileValue(At("Localization/Localization.txt"), "Talk", "L02_B1", std::nullopt);
+  SetProfileValue(At("Localization/Localization.txt"), "Menu", "Confirm", std::nullopt);
+  SetProfileValue(At("Localization/Localization.txt"), "Talk", "L01_B2", std::string(""));
+  SetProfileValue(At("Localization/Localization.txt"), "Talk", "L05_B1", std::string("caf\xE9"));
+  Script("Level00", "BeginTalk01", std::string("TalkerHead07:1+L00_B1"));
+  Script("Level00", "EndTalk00", std::string("TalkerHead01:0+L00_E0"));
+  Script("Level04A", "EndTalk00", std::string("hello"));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level02", "BeginTalk01", "error") + "talk key 'L02_B1' missing")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(LOCAL, "Menu", "Confirm", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(LOCAL, "Talk", "L01_B2", "warning") + "empty text")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(LOCAL, "Talk", "L05_B1", "warning") + "non-ASCII")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level00", "BeginTalk01", "warning") + "speaker 'TalkerHead07'")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level00", "EndTalk00", "warning") + "colour digit")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level04A", "EndTalk00", "error"))) << run.Dump();
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST_F(BrokenDemo, SoundsMusicAndMovies) {
+  RemoveFile(At("Sound/TouchSpider.wav"));
+  std::vector<uint8_t> lake = ReadBytes(At("Music/Lake.wav"));
+  lake.resize(lake.size() - 1000);  // the data chunk now declares more than the file holds
+  ReplaceFile(At("Music/Lake.wav"), lake);
+  ReplaceFile(At("Music/Gallery.wav"), std::string("RIFF\x04\x00\x00\x00WAVE", 12));
+  std::vector<uint8_t> junk(5000);
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 7919 >> 3);
+  ReplaceFile(At("movie/end.avi"), junk);
+  Script("Level03", "EndPlay01", std::string("avi+Nowhere"));
+  Script("Level08", "EndPlay", std::string("film+Finale"));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix("Sound\\TouchSpider.wav", "", "", "error") + "Sound\\TouchSpider.wav: sound file not found"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level01", "BGMusicName", "error") + "Music\\Lake.wav: \"data\" chunk")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level00", "BGMusicName", "error") + "Music\\Gallery.wav: no \"fmt \" chunk"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("movie\\end.avi", "", "", "error"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level03", "EndPlay01", "error") + "movie\\Nowhere.avi: movie file not found"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level08", "EndPlay", "warning"))) << run.Dump();
+  EXPECT_FALSE(run.Has(Prefix("movie\\begin.avi", "", "", "error"))) << run.Dump();
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(LintUsage, NeedsExactlyOneFolder) {
+  EXPECT_EQ(RunTool("lint").exitCode, 2);
+  EXPECT_EQ(RunTool("lint a b").exitCode, 2);
+  // An empty folder is reported, not crashed on.
+  ScratchDir empty;
+  LintRun run = Lint(empty.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.Has("Script.dat::: error: ")) << run.Dump();
+  EXPECT_TRUE(run.Has("Game.ini::: error: ")) << run.Dump();
+}
+
+}  // namespace
+}  // namespace tessera::test

@@ -77,6 +77,63 @@ void FitPixels(Image* image) {
   if (image->pixels.size() != n) image->pixels.resize(n);
 }
 
+// floor(i * source / target) for consecutive i from `start`, by steps rather
+// than a division each.
+class Stepper {
+ public:
+  Stepper(int64_t start, int64_t source, int64_t target)
+      : q_(start * source / target), r_(start * source % target), stepQ_(source / target),
+        stepR_(source % target), target_(target) {}
+  int64_t Next() {
+    const int64_t value = q_;
+    q_ += stepQ_;
+    r_ += stepR_;
+    if (r_ >= target_) {
+      r_ -= target_;
+      ++q_;
+    }
+    return value;
+  }
+
+ private:
+  int64_t q_, r_, stepQ_, stepR_, target_;
+};
+
+constexpr int SCALE_SLICE = 1024;
+
+// Nearest-neighbour scaling of `source` to dw x dh, for the columns and rows
+// given (at most SCALE_SLICE columns); rowOut(j) points at column cols.lo of
+// output row j. A row that repeats the source row of the one before it is copied whole.
+template <typename RowOut>
+void ScaleRows(const Image& source, int dw, int dh, Range cols, Range rows, RowOut&& rowOut) {
+  std::array<uint16_t, SCALE_SLICE> sourceColumn;
+  const int n = cols.hi - cols.lo;
+  Stepper column(cols.lo, source.width, dw);
+  for (int i = 0; i < n; ++i) sourceColumn[i] = static_cast<uint16_t>(column.Next());
+  // Whole-number reductions (the layer previews, the thumbnail) step evenly
+  // through the source and need no table.
+  const int evenStep = source.width % dw == 0 ? source.width / dw : 0;
+
+  Stepper row(rows.lo, source.height, dh);
+  int64_t previous = -1;
+  const uint16_t* previousOut = nullptr;
+  for (int j = rows.lo; j < rows.hi; ++j) {
+    const int64_t sourceRow = row.Next();
+    uint16_t* out = rowOut(j);
+    if (sourceRow == previous) {
+      std::memcpy(out, previousOut, static_cast<size_t>(n) * sizeof(uint16_t));
+    } else if (evenStep > 0) {
+      const uint16_t* src = source.Row(static_cast<int>(sourceRow)) + sourceColumn[0];
+      for (int i = 0; i < n; ++i) out[i] = src[static_cast<size_t>(i) * evenStep];
+    } else {
+      const uint16_t* src = source.Row(static_cast<int>(sourceRow));
+      for (int i = 0; i < n; ++i) out[i] = src[sourceColumn[i]];
+    }
+    previous = sourceRow;
+    previousOut = out;
+  }
+}
+
 }  // namespace
 
 void DrawImage(int x, int y, const Image* image, uint16_t* destination) {
@@ -138,18 +195,7 @@ void DrawImageScaled(const Image* image, int dw, int dh, uint16_t* destination, 
   const Range cols = Overlap(0, dw, x, W, dw);
   const Range rows = Overlap(0, dh, y, H, dh);
   if (cols.Empty() || rows.Empty()) return;
-
-  // At most one screen row of visible columns: their source columns once per call.
-  std::array<uint16_t, SCREEN_WIDTH> sourceColumn;
-  const int n = cols.hi - cols.lo;
-  for (int i = 0; i < n; ++i)
-    sourceColumn[i] = static_cast<uint16_t>(int64_t{cols.lo + i} * image->width / dw);
-
-  for (int j = rows.lo; j < rows.hi; ++j) {
-    const uint16_t* src = image->Row(static_cast<int>(int64_t{j} * image->height / dh));
-    uint16_t* dst = At(destination, int64_t{x} + cols.lo, int64_t{y} + j);
-    for (int i = 0; i < n; ++i) dst[i] = src[sourceColumn[i]];
-  }
+  ScaleRows(*image, dw, dh, cols, rows, [&](int j) { return At(destination, int64_t{x} + cols.lo, int64_t{y} + j); });
 }
 
 void FillRect(int x, int y, int w, int h, uint32_t r, uint32_t g, uint32_t b, uint16_t* destination) {
@@ -180,11 +226,11 @@ void ScaleImage(const Image* source, Image* target) {
   if (!Usable(source) || !target) return;
   FitPixels(target);
   const int tw = target->width, th = target->height;
-  if (source->width == 0 || source->height == 0) return;
-  for (int j = 0; j < th; ++j) {
-    const uint16_t* src = source->Row(static_cast<int>(int64_t{j} * source->height / th));
-    uint16_t* dst = target->Row(j);
-    for (int i = 0; i < tw; ++i) dst[i] = src[int64_t{i} * source->width / tw];
+  if (tw == 0 || th == 0 || source->width == 0 || source->height == 0) return;
+  // Wide targets go in slices of at most one column table.
+  for (int c0 = 0; c0 < tw; c0 += SCALE_SLICE) {
+    const Range cols{c0, std::min(tw, c0 + SCALE_SLICE)};
+    ScaleRows(*source, tw, th, cols, Range{0, th}, [&](int j) { return target->Row(j) + cols.lo; });
   }
 }
 

@@ -95,7 +95,7 @@ int FindTalkerHead(const char* talkValue) {
   const char* colon = std::strchr(talkValue, ':');
   size_t length = colon ? static_cast<size_t>(colon - talkValue) : std::strlen(talkValue);
   for (int i = 0; i < MAX_TALKER_HEADS; ++i) {
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof name, "%s%02d", "TalkerHead", i);
     if (std::strlen(name) == length && std::memcmp(name, talkValue, length) == 0) return i;
   }

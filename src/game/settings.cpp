@@ -27,7 +27,7 @@ void ReadGameSettings() {
   char path[1024];
   ComposePath(path, sizeof path, WorkDir, "Game.ini");
   for (int n = 1; n <= 5; ++n) {
-    char key[16];
+    char key[24];
     std::snprintf(key, sizeof key, "color%d", n);
     char value[128];
     GetPrivateProfileString("color", key, "0", value, sizeof value, path);

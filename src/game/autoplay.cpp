@@ -1,5 +1,6 @@
 #include "game/autoplay.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -112,7 +113,9 @@ class Autoplay : public InputDriver {
   int ChoiceTop() const {
     int top = TALK_TEXT_Y;
     const int count = LevelDefinition.SelectionTalkNum;
-    for (int i = 0; i < options_.choice && i < count && i < MAX_SELECTIONS; ++i)
+    // A choice beyond those offered takes the last one.
+    const int choice = std::min(options_.choice, std::min(count, MAX_SELECTIONS) - 1);
+    for (int i = 0; i < choice; ++i)
       top += TALK_LINE_PITCH *
              CountTextLines(LevelDefinition.SelectionText[i], TALK_TEXT_SIZE, TALK_WRAP, TALK_TEXT_SPACING);
     return top;

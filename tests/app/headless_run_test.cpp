@@ -17,7 +17,7 @@ TEST(HeadlessRunTest, EmptyFolderRunsToTheTimeLimitQuickly) {
 
 TEST(HeadlessRunTest, DumpWritesTheNextPresentedFrameAsA24BitBmp) {
   test::ScratchDir dir;
-  dir.Write("in.txt", "# dump after a few frames\n40 move 12 34\n50 dump first\n60 quit\n");
+  dir.Write("in.txt", "# dump after a few frames\n40 move 12 34\n150 dump first\n300 quit\n");
   test::RunResult r = RunGame("--headless --workdir " + dir.path() + " --input " + (dir / "in.txt") +
                               " --dump-dir " + dir.path() + " --max-ms 5000");
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -31,7 +31,7 @@ TEST(HeadlessRunTest, DumpWritesTheNextPresentedFrameAsA24BitBmp) {
 
 TEST(HeadlessRunTest, TraceShowsTheStartMenuAndQuitEndsTheRun) {
   test::ScratchDir dir;
-  dir.Write("in.txt", "100 quit\n");
+  dir.Write("in.txt", "500 quit\n");
   test::RunResult r = RunGame("--headless --workdir " + dir.path() + " --input " + (dir / "in.txt") +
                               " --trace " + (dir / "trace.txt"));
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -41,7 +41,7 @@ TEST(HeadlessRunTest, TraceShowsTheStartMenuAndQuitEndsTheRun) {
 
 TEST(HeadlessRunTest, RelativeInputAndTracePathsAreTakenFromWhereTheGameStarted) {
   test::ScratchDir dir;
-  dir.Write("in.txt", "10 quit\n");
+  dir.Write("in.txt", "500 quit\n");
   dir.Write("game/.keep", "");
   test::RunResult r = test::RunCommand("cd " + dir.path() + " && " + TESSERA_BINARY +
                                        " --headless --workdir game --input in.txt --trace trace.txt");

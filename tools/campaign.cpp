@@ -34,7 +34,7 @@ Campaign Build() {
   LevelPlan l01;
   l01.section = "Level01";
   l01.music = "Lake.wav";
-  l01.layers = {L(K::Landscape, 3, 0.0f, 1.0f), L(K::Landscape, 3, 0.0f, 1.0f, true), L(K::Landscape, 4, 0.3f, 1.0f)};
+  l01.layers = {L(K::Landscape, 3, 0.0f, 1.0f), L(K::Landscape, 3, 0.12f, 1.0f, true), L(K::Landscape, 4, 0.3f, 1.0f)};
   l01.splitSize = 100;
   l01.limitedTime = 180;
   l01.stoneRatio = 30;
@@ -77,8 +77,8 @@ Campaign Build() {
   LevelPlan l4a;
   l4a.section = "Level04A";
   l4a.music = "Lake.wav";
-  l4a.layers = {L(K::Landscape, 11, 0.93f, 0.3f), L(K::Landscape, 11, 0.05f, 2.2f), L(K::Landscape, 12, 0.82f, 0.3f),
-                L(K::Landscape, 11, 0.93f, 0.3f, true)};
+  l4a.layers = {L(K::Landscape, 11, 0.93f, 0.3f), L(K::Landscape, 11, 0.18f, 2.2f), L(K::Landscape, 12, 0.76f, 0.3f),
+                L(K::Landscape, 11, 0.14f, 0.3f, true)};
   l4a.splitSize = 50;
   l4a.limitedTime = 330;
   l4a.stoneRatio = 20;

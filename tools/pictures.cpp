@@ -77,7 +77,7 @@ Canvas PaintLandscape(const LayerRecipe& r, int w, int h) {
     }
   c.Disc(sunX, sunY, w * 0.06f, Hsv(r.hue + 0.12f, 0.25f, 1.0f));
   for (int range = 0; range < 3; ++range) {
-    Colour far = Hsv(r.hue + 0.65f - 0.04f * range, 0.45f + 0.15f * range, 0.75f - 0.22f * range);
+    Colour far = Hsv(r.hue + 0.65f - 0.04f * range, 0.45f + 0.15f * range, 0.8f - 0.18f * range);
     float base = horizon - h * (0.22f - 0.06f * range);
     for (int x = 0; x < w; ++x) {
       float n = Fbm(x * (0.006f + 0.004f * range), 0.5f + range, r.seed * 31 + range, 5);
@@ -93,7 +93,7 @@ Canvas PaintLandscape(const LayerRecipe& r, int w, int h) {
   for (int i = 0; i < 40; ++i) {
     float x = rng.Range(0, float(w));
     float hgt = rng.Range(h * 0.03f, h * 0.08f);
-    Colour tree = Hsv(r.hue + 0.33f, 0.6f, 0.22f + rng.Range(0, 0.1f));
+    Colour tree = Hsv(r.hue + 0.33f, 0.6f, 0.3f + rng.Range(0, 0.1f));
     for (int k = 0; k < hgt; ++k) {
       float half = (hgt - k) * 0.28f;
       c.FillRect(static_cast<int>(x - half), horizon - 1 - k, static_cast<int>(2 * half) + 1, 1, tree);
@@ -106,7 +106,7 @@ Canvas PaintLandscape(const LayerRecipe& r, int w, int h) {
       int sx = std::clamp(static_cast<int>(x + ripple), 0, w - 1);
       int sy = std::clamp(2 * horizon - y - 1, 0, horizon - 1);
       Colour col = c.Get(sx, sy);
-      col = Mix(Scale(col, 0.9f), Hsv(r.hue + 0.58f, 0.6f, 0.3f), 0.12f + 0.25f * depth);
+      col = Mix(Scale(col, 0.9f), Hsv(r.hue + 0.58f, 0.6f, 0.4f), 0.12f + 0.25f * depth);
       c.Set(x, y, col);
     }
   return r.mirror ? c.Mirrored() : c;
@@ -117,7 +117,8 @@ Canvas PaintStainedGlass(const LayerRecipe& r, int w, int h) {
   Rng rng(r.seed);
   struct Site { float x, y; Colour col; };
   std::vector<Site> sites;
-  int rings = 7;
+  // Rings reach past the corners, so every part of the square is glass.
+  int rings = 10;
   for (int ring = 0; ring < rings; ++ring) {
     int n = ring == 0 ? 1 : 6 * ring + static_cast<int>(r.param);
     float rad = ring * w * 0.075f;
@@ -133,13 +134,16 @@ Canvas PaintStainedGlass(const LayerRecipe& r, int w, int h) {
   Canvas c(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      float best = 1e9f, second = 1e9f;
+      float best = 1e18f, second = 1e18f;
       size_t bi = 0;
       for (size_t i = 0; i < sites.size(); ++i) {
-        float d = std::hypot(x - sites[i].x, y - sites[i].y);
+        float dx = x - sites[i].x, dy = y - sites[i].y;
+        float d = dx * dx + dy * dy;
         if (d < best) { second = best; best = d; bi = i; }
         else if (d < second) second = d;
       }
+      best = std::sqrt(best);
+      second = std::sqrt(second);
       float edge = second - best;
       Colour col = sites[bi].col;
       // Light through the glass: brighter in the middle of a pane, mottled.
@@ -148,8 +152,9 @@ Canvas PaintStainedGlass(const LayerRecipe& r, int w, int h) {
       col = Scale(col, mottle * centre);
       float lead = std::clamp((3.2f - edge) / 1.5f, 0.0f, 1.0f);
       col = Mix(col, Colour{28, 26, 30}, lead);
+      // A heavier lead circle frames the rose; the corner panes stay lit.
       float rr = std::hypot(x - w / 2.0f, y - h / 2.0f);
-      if (rr > w * 0.49f) col = Mix(col, Colour{40, 36, 48}, std::clamp((rr - w * 0.49f) / 6, 0.0f, 1.0f));
+      col = Mix(col, Colour{28, 26, 30}, std::clamp(1.0f - std::fabs(rr - w * 0.47f) / 3.0f, 0.0f, 1.0f));
       c.Set(r.mirror ? w - 1 - x : x, y, col);
     }
   return c;

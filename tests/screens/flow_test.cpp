@@ -218,8 +218,13 @@ TEST_F(FlowTest, AChoiceInTheClosingTalkPicksTheNextLevel) {
     std::vector<std::string> s = States(trace);
     EXPECT_TRUE(Has(s, choice == 0 ? "2 1 LeftWay" : "2 1 RightWay")) << trace;
     EXPECT_FALSE(Has(s, choice == 0 ? "2 1 RightWay" : "2 1 LeftWay")) << trace;
-    // The second way's closing movie is missing: one log line, and the game goes on.
-    EXPECT_EQ(trace.find("movie movie\\missing.avi") != std::string::npos, choice == 1) << trace;
+    // The second way's closing movie is missing: one more log line (beside the
+    // missing opening and end movies), and the game goes on.
+    size_t failures = 0;
+    for (size_t at = trace.find("MMStream OpenFile failed"); at != std::string::npos;
+         at = trace.find("MMStream OpenFile failed", at + 1))
+      ++failures;
+    EXPECT_EQ(failures, choice == 1 ? 3u : 2u) << trace;
   }
 }
 

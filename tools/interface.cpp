@@ -227,6 +227,43 @@ Canvas BossSheet() {
   return c;
 }
 
+Canvas TravelDoors(DemoLanguage language) {
+  // Two gallery doors that slide apart. While characters talk, only the inner
+  // 112 columns of each door show at the screen's edges, so those columns carry
+  // the door frames and handles and no lettering.
+  Canvas c(800, 600);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      float grain = Fbm(x * 0.08f, y * 0.004f, 61, 4);
+      float plank = (x % 100 < 2) ? 0.7f : 1.0f;
+      c.Set(x, y, Scale(Mix(Colour{96, 58, 34}, Colour{140, 90, 52}, grain), plank));
+    }
+  for (int door = 0; door < 2; ++door) {
+    int x0 = door * 400;
+    c.FrameRect(x0 + 6, 6, 388, 588, 6, GOLD);
+    // Arched stained-glass window on the outer part of each door.
+    int wx = door == 0 ? 40 : 540;
+    Canvas glass = PaintLayer({PictureKind::StainedGlass, uint32_t(70 + door), 0.05f + 0.5f * door, 1, door == 1}, 220, 300);
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 220; ++x) {
+        float dx = x - 110.0f, dy = y - 110.0f;
+        bool inside = y >= 110 ? true : dx * dx + dy * dy < 110.0f * 110.0f;
+        if (inside) c.Set(wx + x, 70 + y, glass.Get(x, y));
+      }
+    c.FrameRect(wx - 4, 66 + 110, 228, 308 - 110, 4, GOLD);
+    // Inner edge: a gilded stile and a ring handle.
+    int edge = door == 0 ? 372 : 400;
+    c.Gradient(edge, 0, 28, 600, Colour{250, 214, 120}, Colour{170, 110, 40});
+    float hx = door == 0 ? 352.0f : 448.0f;
+    c.Disc(hx, 330, 16, Colour{60, 40, 20});
+    c.Disc(hx, 330, 13, GOLD);
+    c.Disc(hx, 330, 8, Colour{96, 58, 34});
+  }
+  DrawCaptionCentred(c, Localized("Travel", language), 20, 150, 470, TEXT_LIGHT, true);
+  DrawCaptionCentred(c, Localized("Title", language), 24, 650, 470, GOLD, true);
+  return c;
+}
+
 }  // namespace
 
 std::vector<NamedPicture> MakeInterfacePictures(DemoLanguage language) {
@@ -264,11 +301,7 @@ std::vector<NamedPicture> MakeInterfacePictures(DemoLanguage language) {
   for (int d = 0; d < 8; ++d) add("ClockBorder" + std::to_string(d) + ".bmp", ClockBorder(d));
   add("PassGame.bmp", Banner(Localized("Pass", language), true));
   add("ResetGame.bmp", Banner(Localized("Reset", language), false));
-  Canvas travel = Backdrop(9, 0.08f);
-  GallerySilhouette(travel, 540, 0.08f);
-  travel.FillRect(398, 0, 4, 600, GOLD);
-  DrawCaptionCentred(travel, Localized("Travel", language), 24, 400, 560, TEXT_LIGHT, true);
-  add("LevelTravelBG.bmp", travel);
+  add("LevelTravelBG.bmp", TravelDoors(language));
 
   // Option menu.
   const char* itemNames[] = {"OM_Boss_Item.bmp", "OM_Restart_Item.bmp", "OM_Save_Item.bmp", "OM_Settings_Item.bmp"};

@@ -239,6 +239,16 @@ TEST(DemoCampaign, SoundsAreSmallPcmFiles) {
   EXPECT_EQ(files, 9 + 2 + 3);
 }
 
+// The game itself plays the generated folder from the logos to the end movie.
+std::string PlayThrough(const std::string& game, int choice) {
+  ScratchDir out;
+  std::string trace = out / "trace.txt";
+  RunResult r = RunGame("--workdir " + Quote(game) + " --headless --autoplay --choice " + std::to_string(choice) +
+                        " --max-ms 3600000 --trace " + Quote(trace));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  return ReadText(trace);
+}
+
 std::string Decode(const std::string& bytes, const char* charset) {
   iconv_t cd = iconv_open("UTF-8", charset);
   if (cd == reinterpret_cast<iconv_t>(-1)) return "";
@@ -291,6 +301,7 @@ TEST(DemoCampaign, ChineseVariantsAreInTheirCodePagesAndLintClean) {
     LintRun run = Lint(game);
     EXPECT_EQ(run.exitCode, 0) << run.Dump();
     EXPECT_TRUE(run.lines.empty()) << run.Dump();
+    EXPECT_NE(PlayThrough(game, 0).find(" 2 10 GameEnd"), std::string::npos) << v.option;
   }
   RunResult bad = RunTool("make-demo x --language japanese");
   EXPECT_EQ(bad.exitCode, 2);
@@ -319,6 +330,22 @@ TEST(DemoCampaign, LooseFolderIsDeterministicAndQuick) {
     ++files;
   }
   EXPECT_GE(files, 140u);
+}
+
+TEST(DemoPlaythrough, BothBranchesReachTheEndMovie) {
+  const std::string& demo = SharedDemo(false);
+  ASSERT_FALSE(demo.empty());
+  std::string first = PlayThrough(demo, 0);
+  EXPECT_NE(first.find("movie movie\\begin.avi"), std::string::npos) << first;
+  EXPECT_NE(first.find(" Level04A\n"), std::string::npos);
+  EXPECT_EQ(first.find(" Level04B\n"), std::string::npos);
+  EXPECT_NE(first.find(" 2 10 GameEnd"), std::string::npos) << first;
+  EXPECT_NE(first.find("movie movie\\end.avi"), std::string::npos);
+  std::string second = PlayThrough(demo, 1);
+  EXPECT_NE(second.find("movie movie\\ToMoon.avi"), std::string::npos) << second;
+  EXPECT_NE(second.find(" Level04B\n"), std::string::npos);
+  EXPECT_EQ(second.find(" Level04A\n"), std::string::npos);
+  EXPECT_NE(second.find(" 2 10 GameEnd"), std::string::npos) << second;
 }
 
 TEST(DemoCampaign, UnwritableTargetIsReported) {

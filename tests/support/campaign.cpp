@@ -131,6 +131,9 @@ std::string BuildCampaign(const ScratchDir& dir, const CampaignOptions& options)
   for (int k = 0; k < options.introPictures; ++k)
     dir.Write("Picture/Intro" + std::to_string(k) + ".bmp",
               SolidBmp(800, 600, PictureColour("Intro" + std::to_string(k) + ".bmp")));
+  if (options.logos)
+    for (const char* logo : {"begin01.bmp", "begin02.bmp", "begin03.bmp"})
+      dir.Write(logo, SolidBmp(800, 600, PictureColour(logo)));
   dir.Write("Picture/Closing.bmp", SolidBmp(800, 600, PictureColour("Closing.bmp")));
   for (const char* digit : {"0", "1", "2"}) {
     const int side = digit[0] == '0' ? 100 : digit[0] == '1' ? 50 : 25;

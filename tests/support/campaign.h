@@ -25,6 +25,7 @@ struct CampaignOptions {
   std::string systemExtra;   // extra lines for System.ini's [debug] section
   bool sounds = true;        // write the WAV files the game plays
   int introPictures = 2;     // Picture\Intro<k>.bmp
+  bool logos = false;        // begin01.bmp to begin03.bmp in the game folder
 };
 
 // Writes the campaign into `dir`; returns the folder.

@@ -58,6 +58,25 @@ void DrawKeyed(int x, int y, const Image* image, uint16_t* destination) {
     KeyedRow(At(image, cols.lo, j), At(destination, int64_t{x} + cols.lo, int64_t{y} + j), cols.hi - cols.lo, key);
 }
 
+// Opaque block copy, one row at a time. The board's pieces are 25, 50 or 100
+// pixels wide and drawn by the hundred each frame: for those widths the row
+// copy is of a fixed size and compiles to a few moves instead of a call.
+template <size_t Bytes>
+void CopyFixedRows(uint16_t* dst, size_t dstStride, const uint16_t* src, size_t srcStride, int rows) {
+  for (int j = 0; j < rows; ++j) std::memcpy(dst + j * dstStride, src + j * srcStride, Bytes);
+}
+
+void CopyRows(uint16_t* dst, size_t dstStride, const uint16_t* src, size_t srcStride, int rows, int width) {
+  switch (width) {
+    case 25: return CopyFixedRows<50>(dst, dstStride, src, srcStride, rows);
+    case 50: return CopyFixedRows<100>(dst, dstStride, src, srcStride, rows);
+    case 100: return CopyFixedRows<200>(dst, dstStride, src, srcStride, rows);
+    default:
+      for (int j = 0; j < rows; ++j)
+        std::memcpy(dst + j * dstStride, src + j * srcStride, static_cast<size_t>(width) * sizeof(uint16_t));
+  }
+}
+
 // trunc(v * weight) for every channel value, formed in double as the weights are.
 struct GreyWeights {
   std::array<uint8_t, 256> red{}, green{}, blue{};
@@ -101,6 +120,22 @@ class Stepper {
 
 constexpr int SCALE_SLICE = 1024;
 
+template <int Step>
+void StridedRow(uint16_t* out, const uint16_t* src, int n) {
+  for (int i = 0; i < n; ++i) out[i] = src[static_cast<size_t>(i) * Step];
+}
+
+// The reductions the screens use get a constant stride.
+void StridedRow(uint16_t* out, const uint16_t* src, int n, int step) {
+  switch (step) {
+    case 2: return StridedRow<2>(out, src, n);
+    case 5: return StridedRow<5>(out, src, n);
+    case 10: return StridedRow<10>(out, src, n);
+    default:
+      for (int i = 0; i < n; ++i) out[i] = src[static_cast<size_t>(i) * step];
+  }
+}
+
 // Nearest-neighbour scaling of `source` to dw x dh, for the columns and rows
 // given (at most SCALE_SLICE columns); rowOut(j) points at column cols.lo of
 // output row j. A row that repeats the source row of the one before it is copied whole.
@@ -123,8 +158,7 @@ void ScaleRows(const Image& source, int dw, int dh, Range cols, Range rows, RowO
     if (sourceRow == previous) {
       std::memcpy(out, previousOut, static_cast<size_t>(n) * sizeof(uint16_t));
     } else if (evenStep > 0) {
-      const uint16_t* src = source.Row(static_cast<int>(sourceRow)) + sourceColumn[0];
-      for (int i = 0; i < n; ++i) out[i] = src[static_cast<size_t>(i) * evenStep];
+      StridedRow(out, source.Row(static_cast<int>(sourceRow)) + sourceColumn[0], n, evenStep);
     } else {
       const uint16_t* src = source.Row(static_cast<int>(sourceRow));
       for (int i = 0; i < n; ++i) out[i] = src[sourceColumn[i]];
@@ -141,9 +175,8 @@ void DrawImage(int x, int y, const Image* image, uint16_t* destination) {
   const Range cols = Overlap(0, image->width, x, W, image->width);
   const Range rows = Overlap(0, image->height, y, H, image->height);
   if (cols.Empty() || rows.Empty()) return;
-  const size_t bytes = static_cast<size_t>(cols.hi - cols.lo) * sizeof(uint16_t);
-  for (int j = rows.lo; j < rows.hi; ++j)
-    std::memcpy(At(destination, int64_t{x} + cols.lo, int64_t{y} + j), At(image, cols.lo, j), bytes);
+  CopyRows(At(destination, int64_t{x} + cols.lo, int64_t{y} + rows.lo), W, At(image, cols.lo, rows.lo), image->width,
+           rows.hi - rows.lo, cols.hi - cols.lo);
 }
 
 void DrawImageKeyed(int x, int y, const Image* image, uint16_t* destination) {
@@ -185,9 +218,9 @@ void DrawImagePart(const Image* image, uint16_t* destination, int sx, int sy, in
   const Range cols = Overlap(sx, image->width, dx, W, w);
   const Range rows = Overlap(sy, image->height, dy, H, h);
   if (cols.Empty() || rows.Empty()) return;
-  const size_t bytes = static_cast<size_t>(cols.hi - cols.lo) * sizeof(uint16_t);
-  for (int j = rows.lo; j < rows.hi; ++j)
-    std::memcpy(At(destination, int64_t{dx} + cols.lo, int64_t{dy} + j), At(image, int64_t{sx} + cols.lo, int64_t{sy} + j), bytes);
+  CopyRows(At(destination, int64_t{dx} + cols.lo, int64_t{dy} + rows.lo), W,
+           At(image, int64_t{sx} + cols.lo, int64_t{sy} + rows.lo), image->width, rows.hi - rows.lo,
+           cols.hi - cols.lo);
 }
 
 void DrawImageScaled(const Image* image, int dw, int dh, uint16_t* destination, int x, int y) {
@@ -198,28 +231,33 @@ void DrawImageScaled(const Image* image, int dw, int dh, uint16_t* destination, 
   ScaleRows(*image, dw, dh, cols, rows, [&](int j) { return At(destination, int64_t{x} + cols.lo, int64_t{y} + j); });
 }
 
-void FillRect(int x, int y, int w, int h, uint32_t r, uint32_t g, uint32_t b, uint16_t* destination) {
-  if (!destination) return;
-  if (int64_t{x} + w <= 0 || x >= W || int64_t{y} + h <= 0 || y >= H) return;
-  if (w <= 0 || h <= 0) return;
-  const uint16_t colour = PackRgb(r, g, b);
+namespace {
+
+// Sides in 64 bits, so bands computed from extreme arguments cannot overflow.
+void FillPacked(int64_t x, int64_t y, int64_t w, int64_t h, uint16_t colour, uint16_t* destination) {
   const Range cols = Overlap(0, w, x, W, w);
   const Range rows = Overlap(0, h, y, H, h);
   if (cols.Empty() || rows.Empty()) return;
-  for (int j = rows.lo; j < rows.hi; ++j)
-    std::fill_n(At(destination, int64_t{x} + cols.lo, int64_t{y} + j), cols.hi - cols.lo, colour);
+  for (int j = rows.lo; j < rows.hi; ++j) std::fill_n(At(destination, x + cols.lo, y + j), cols.hi - cols.lo, colour);
+}
+
+bool OffScreen(int64_t x, int64_t y, int64_t w, int64_t h) { return x + w <= 0 || x >= W || y + h <= 0 || y >= H; }
+
+}  // namespace
+
+void FillRect(int x, int y, int w, int h, uint32_t r, uint32_t g, uint32_t b, uint16_t* destination) {
+  if (!destination || OffScreen(x, y, w, h) || w <= 0 || h <= 0) return;
+  FillPacked(x, y, w, h, PackRgb(r, g, b), destination);
 }
 
 void FrameRect(int x, int y, int w, int h, int t, uint32_t r, uint32_t g, uint32_t b, uint16_t* destination) {
-  if (!destination) return;
-  if (int64_t{x} + w <= 0 || x >= W || int64_t{y} + h <= 0 || y >= H) return;
-  // Bands whose sides overflow an int are off any screen anyway.
-  auto side = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-  FillRect(x, y, w, t, r, g, b, destination);
-  FillRect(x, side(int64_t{y} + h - t), w, t, r, g, b, destination);
-  FillRect(x, side(int64_t{y} + t), t, side(int64_t{h} - 2 * int64_t{t}), r, g, b, destination);
-  FillRect(side(int64_t{x} + w - t), side(int64_t{y} + t), t, side(int64_t{h} - 2 * int64_t{t}), r, g, b,
-           destination);
+  if (!destination || OffScreen(x, y, w, h)) return;
+  const uint16_t colour = PackRgb(r, g, b);
+  const int64_t X = x, Y = y, Wd = w, Ht = h, T = t;
+  FillPacked(X, Y, Wd, T, colour, destination);                  // top
+  FillPacked(X, Y + Ht - T, Wd, T, colour, destination);         // bottom
+  FillPacked(X, Y + T, T, Ht - 2 * T, colour, destination);      // left
+  FillPacked(X + Wd - T, Y + T, T, Ht - 2 * T, colour, destination);  // right
 }
 
 void ScaleImage(const Image* source, Image* target) {
@@ -240,9 +278,8 @@ void CutImage(const Image* source, Image* target, int sx, int sy) {
   const Range cols = Overlap(sx, source->width, 0, target->width, target->width);
   const Range rows = Overlap(sy, source->height, 0, target->height, target->height);
   if (cols.Empty() || rows.Empty()) return;
-  const size_t bytes = static_cast<size_t>(cols.hi - cols.lo) * sizeof(uint16_t);
-  for (int j = rows.lo; j < rows.hi; ++j)
-    std::memcpy(target->Row(j) + cols.lo, At(source, int64_t{sx} + cols.lo, int64_t{sy} + j), bytes);
+  CopyRows(target->Row(rows.lo) + cols.lo, target->width, At(source, int64_t{sx} + cols.lo, int64_t{sy} + rows.lo),
+           source->width, rows.hi - rows.lo, cols.hi - cols.lo);
 }
 
 }  // namespace tessera

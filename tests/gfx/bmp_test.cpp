@@ -7,6 +7,8 @@
 #include "app/engine_config.h"
 #include "app/files.h"
 #include "gfx/bmp.h"
+#include "gfx/draw.h"
+#include "gfx/present.h"
 #include "gfx/pixel_format.h"
 #include "gfx_fixtures.h"
 #include "support/test_support.h"
@@ -216,6 +218,30 @@ TEST_F(BmpLoad, LooseFlagAndUnpackagedGameReadFilesFromDisk) {
   EngineConfig.Packaged = 0;
   ASSERT_EQ(LoadBmpImage("menu\\gamebg.BMP", image, 0), 1);  // the host path repairs letter case
   ExpectPattern(*image, 3, 3);
+}
+
+TEST_F(BmpLoad, TheIndexIsReadAgainForEveryPicture) {
+  dir_.Write("Menu.dat", MakeArchive({{"A.bmp", MakePatternBmp(2, 2)}}));
+  ImagePtr first, second;
+  ASSERT_EQ(LoadBmpImage("Menu\\A.bmp", first, 0), 1);
+  dir_.Write("Menu.dat", MakeArchive({{"B.bmp", MakePatternBmp(1, 1)}, {"A.bmp", MakePatternBmp(5, 4)}}));
+  ASSERT_EQ(LoadBmpImage("Menu\\A.bmp", second, 0), 1);
+  ExpectPattern(*second, 5, 4);
+}
+
+TEST_F(BmpLoad, AnArchivedPictureReachesTheDisplayUnchanged) {
+  dir_.Write("Picture.dat", MakeArchive({{"Layer.bmp", MakePatternBmp(6, 5)}}));
+  ImagePtr image;
+  ASSERT_EQ(LoadBmpImage("Picture\\Layer.bmp", image, 0), 1);
+  std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0);
+  DrawImage(150, 50, image.get(), BackBuffer);
+  PresentFrame(BackBuffer);
+  const auto& surface = platform_->Surface();
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 6; ++x) {
+      const auto* row = reinterpret_cast<const uint16_t*>(surface.data() + (50 + y) * platform_->Pitch());
+      ASSERT_EQ(row[150 + x], Packed(PatternColour(x, y)));
+    }
 }
 
 TEST_F(BmpLoad, FindArchiveMemberReturnsTheOffsetOrZero) {

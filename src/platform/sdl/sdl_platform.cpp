@@ -106,7 +106,9 @@ class SdlPlatform : public Platform {
   }
 
   bool InitDisplay(std::string& error) override {
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    // No vertical sync: the game paces itself with a 5 ms sleep per frame, and a
+    // 60 Hz wait would merge a quick press and release into one frame.
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) {
       error = std::string("cannot create the renderer: ") + SDL_GetError();

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (the fuzz preset: clang, libFuzzer, ASan and UBSan),
+# makes their seeds and runs each for SECONDS seconds, one after the other.
+# Prints the executions of every target; exits non-zero when any target found
+# something (a crash, a sanitizer report, a timeout or running out of memory).
+# The input that did it is kept in fuzz/findings/.
+# Usage: tools/fuzz-all.sh SECONDS [TARGET...]
+set -uo pipefail
+cd "$(dirname "$0")/.."
+if [[ $# -lt 1 || ! $1 =~ ^[0-9]+$ || $1 -lt 1 ]]; then
+  echo "usage: tools/fuzz-all.sh SECONDS [TARGET...]" >&2
+  exit 2
+fi
+seconds=$1
+shift
+build=build/fuzz
+root=$PWD  # absolute: a finding is written while a target stands in its scratch folder
+
+cmake --preset fuzz >/dev/null || exit 1
+cmake --build "$build" --target fuzz_all || exit 1
+bash tools/fuzz-seeds.sh "$build" || exit 1
+
+if [[ $# -gt 0 ]]; then
+  targets=("$@")
+else
+  targets=()
+  for source in fuzz/fuzz_*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+fi
+
+# Inputs the fuzzer may need to be long: an archive index alone is 40804 bytes.
+max_len() {
+  case $1 in
+    fuzz_archive) echo 65536 ;;
+    fuzz_movie) echo 131072 ;;
+    fuzz_bmp | fuzz_wav) echo 16384 ;;
+    *) echo 4096 ;;
+  esac
+}
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+mkdir -p fuzz/findings "$build/fuzz-logs"
+failed=()
+summary=()
+for target in "${targets[@]}"; do
+  binary="$build/fuzz/$target"
+  if [[ ! -x $binary ]]; then
+    echo "no such target: $target" >&2
+    failed+=("$target")
+    continue
+  fi
+  work="$build/corpus-work/$target"
+  mkdir -p "$work" "fuzz/corpus/$target"
+  log="$build/fuzz-logs/$target.log"
+  echo "== $target ($seconds s)"
+  "$binary" "$root/$work" "$root/fuzz/corpus/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len="$(max_len "$target")" -print_final_stats=1 -artifact_prefix="$root/fuzz/findings/$target-" >"$log" 2>&1
+  rc=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
+  speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n1)
+  if [[ $rc -ne 0 ]]; then
+    failed+=("$target")
+    summary+=("$(printf '%-22s FINDING (exit %d, see %s)' "$target" "$rc" "$log")")
+    grep -E "ERROR|SUMMARY|fuzz finding|artifact" "$log" | head -n 8
+  else
+    summary+=("$(printf '%-22s %12s executions %8s/s' "$target" "${runs:-?}" "${speed:-?}")")
+  fi
+done
+
+echo
+echo "== fuzzing summary ($seconds s per target)"
+printf '%s\n' "${summary[@]}"
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "findings in: ${failed[*]} (inputs in fuzz/findings/)"
+  exit 1
+fi
+echo "no findings"

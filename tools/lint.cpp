@@ -14,6 +14,8 @@ extern "C" {
 
 #include "app/files.h"
 #include "app/profile.h"
+#include "gfx/bmp.h"
+#include "media/wav.h"
 #include "archive.h"
 #include "tool_common.h"
 
@@ -105,6 +107,12 @@ bool CheckBmp(const Bytes& b, BmpInfo& info, std::string& why) {
     why = "pixel data truncated: needs " + std::to_string(need) + " bytes, has " + std::to_string(b.size());
     return false;
   }
+  // Last, the game's own loader must take it as well.
+  ImagePtr decoded;
+  if (DecodeBmp(b.data(), b.size(), decoded) != BmpStatus::Ok) {
+    why = "the game's picture loader refuses it";
+    return false;
+  }
   info.width = width;
   info.height = height;
   return true;
@@ -143,6 +151,27 @@ bool CheckWav(const Bytes& b, std::string& why) {
   }
   if (!haveFmt || !haveData) {
     why = haveFmt ? "no \"data\" chunk" : "no \"fmt \" chunk";
+    return false;
+  }
+  return true;
+}
+
+// Reads the whole file through the game's own WAV reader, as a play request does.
+bool GameReadsWav(const std::string& hostPath, std::string& why) {
+  RiffFilePtr file;
+  WaveFormatPtr format;
+  WaveChunk riff, data;
+  int rc = WavOpen(hostPath.c_str(), file, format, riff);
+  if (rc == 0) rc = WavSeekData(file.get(), riff, data);
+  if (rc == 0) {
+    uint32_t want = data.size, got = 0;
+    std::vector<uint8_t> samples(want);
+    rc = WavRead(file.get(), want, samples.data(), data, got);
+    if (rc == 0 && got != want) rc = -1;
+  }
+  WavClose(file, format);
+  if (rc != 0) {
+    why = "the game's sound reader refuses it (code " + std::to_string(rc) + ")";
     return false;
   }
   return true;
@@ -401,7 +430,7 @@ void Linter::CheckWavFile(const std::string& file, const std::string& section, c
   std::string why;
   if (!ReadHostFile(Host(composed), b)) {
     Add(Severity::Error, file, section, key, composed + ": sound file not found");
-  } else if (!CheckWav(b, why)) {
+  } else if (!CheckWav(b, why) || !GameReadsWav(Host(composed), why)) {
     Add(Severity::Error, file, section, key, composed + ": " + why);
   }
 }
@@ -580,7 +609,7 @@ void Linter::CheckFlow() {
   if (beginLevel_.empty())
     Add(Severity::Warning, "System.ini", "debug", "BeginLevel", "empty: a new game starts at no level");
   else if (beginLevel_ != "GameBegin" && !exists(beginLevel_))
-    Add(Severity::Error, "System.ini", "debug", "BeginLevel", "names no section of " + script_ + ": '" + beginLevel_ + "'");
+    Add(Severity::Warning, "System.ini", "debug", "BeginLevel", "names no section of " + script_ + ": '" + beginLevel_ + "'");
 
   if (exists("GameBegin")) {
     int n = ParseDecimal(Read(f, "GameBegin", "TotalBeginPicture", "0").c_str());
@@ -618,12 +647,12 @@ void Linter::CheckFlow() {
       out.push_back({"Goto" + Two(i), Read(f, level.c_str(), ("Goto" + Two(i)).c_str(), "Level00")});
     for (const auto& [via, target] : out) {
       if (Lower(target) != "gameend" && !exists(target))
-        Add(Severity::Error, f, level, via, "goes to missing section '" + target + "'");
+        Add(Severity::Warning, f, level, via, "goes to missing section '" + target + "'");
       visit(target);
     }
   }
   if ((fromIntro || exists("Level00")) && !exists("Level00"))
-    Add(Severity::Error, f, "Level00", "", "the first level \"Level00\" is missing");
+    Add(Severity::Warning, f, "Level00", "", "goes to missing section 'Level00', the first level");
   for (const std::string& name : sections_)
     if (Lower(name) != "gamebegin" && !seen.count(Lower(name)))
       Add(Severity::Warning, f, name, "", "section is never reached");

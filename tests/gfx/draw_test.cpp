@@ -280,6 +280,20 @@ TEST(ImageToImage, ScaleImageKeepsTheTargetsSides) {
                                                    source->At(1, 0), source->At(2, 0), source->At(2, 0)}));
 }
 
+TEST(ImageToImage, ScaleImageIntoAVeryWideTargetKeepsEveryColumnRight) {
+  ImagePtr source = NumberedImage(7, 2);
+  ImagePtr target = CreateImage(2100, 3);
+  ScaleImage(source.get(), target.get());
+  // Every 300 target columns show one source column; the last row repeats row 1.
+  for (int i = 0; i < 2100; i += 150) {
+    ASSERT_EQ(target->At(i, 0), source->At(i / 300, 0)) << i;
+    ASSERT_EQ(target->At(i, 2), source->At(i / 300, 1)) << i;
+  }
+  EXPECT_EQ(target->At(2099, 1), source->At(6, 0));
+  EXPECT_EQ(target->At(1199, 0), source->At(3, 0));
+  EXPECT_EQ(target->At(1200, 0), source->At(4, 0));
+}
+
 TEST(ImageToImage, CutImageCopiesOnePiece) {
   ImagePtr source = NumberedImage(100, 100);
   ImagePtr piece = CreateImage(25, 25);

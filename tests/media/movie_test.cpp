@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <sstream>
 
 #include "app/frame_pump.h"
@@ -364,6 +365,32 @@ TEST_F(MovieTest, NamesAreFoundWhateverTheirLetterCase) {
   EXPECT_EQ(platform_->frames.size(), 1u);
   EXPECT_EQ(Log(), "");
   EXPECT_EQ(TraceLines().front(), "movie movie\\BEGIN.AVI");
+}
+
+// Damaged copies of a movie with sound: each plays what it can or logs one
+// line, and none holds the game longer than the movie could last.
+TEST_F(MovieTest, DamagedMoviesEndWithAtMostOneLogLineEach) {
+  Start();
+  platform_->keepFrames = false;
+  MovieSpec spec = Frames(48, 32, {kRed, kGreen, kBlue, kWhite, kRed, kGreen});
+  spec.audioRate = 8000;
+  spec.audioChannels = 1;
+  spec.audioMs = 600;
+  Movie("movie/good.avi", spec);
+  const std::vector<uint8_t> good = ReadBytes(dir_ / "movie/good.avi");
+  std::mt19937 random(99);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<uint8_t> bytes = good;
+    for (int hit = 0; hit < 1 + round % 8; ++hit) bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
+    if (round % 4 == 3) bytes.resize(random() % bytes.size());
+    dir_.Write("movie/damaged.avi", bytes);
+    DeleteLog();
+    const uint64_t before = platform_->ElapsedMs();
+    PlayMovie("movie\\damaged.avi", false);
+    EXPECT_LE(platform_->ElapsedMs() - before, 60000u) << round;
+    const std::string log = Log();
+    EXPECT_LE(std::count(log.begin(), log.end(), '\n'), 1) << round << ": " << log;
+  }
 }
 
 // ---- a decoder that misbehaves ----

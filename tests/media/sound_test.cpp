@@ -283,7 +283,9 @@ TEST_F(SoundTest, FormatTheDeviceCannotPlayLeavesTheChannelEmpty) {
 }
 
 TEST_F(SoundTest, ExtensibleFormatIsHandedOnByItsRealTag) {
-  std::string extra = Le16(16) + Le32(3) + Le16(1) + std::string("\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+  // Valid bits, channel mask, then the PCM sub-format GUID 00000001-0000-0010-8000-00aa00389b71.
+  std::string extra = Le16(16) + Le32(3) + Le16(1) +
+                      std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
   dir_.Write("Sound/ext.wav", Riff("WAVE", Chunk("fmt ", FormatFields(0xFFFE, 2, 8000, 16) + Le16(22) + extra) +
                                                Chunk("data", Pattern(3200))));
   PlayEffect("Sound\\ext.wav", false);

@@ -50,6 +50,7 @@ using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 
 // Video packets read ahead while the sound track is decoded.
 constexpr size_t kMaxQueuedVideoPackets = 512;
+constexpr size_t kMaxQueuedVideoBytes = 64u << 20;
 // Decoded sound not yet taken by the player (about three minutes of CD audio).
 constexpr size_t kMaxPendingAudioBytes = 32u << 20;
 // Packets a decoder may refuse in a row before the stream counts as broken.
@@ -177,6 +178,7 @@ class FfmpegMovie : public MovieDecoder {
       if (!videoQueue_.empty()) {
         PacketPtr packet = std::move(videoQueue_.front());
         videoQueue_.pop_front();
+        queuedVideoBytes_ -= std::min(queuedVideoBytes_, static_cast<size_t>(std::max(packet->size, 0)));
         r = avcodec_send_packet(video_.get(), packet.get());
         // A damaged packet is dropped; only a long run of them ends the movie.
         if (r < 0 && r != AVERROR(EAGAIN) && ++rejected > kMaxRejectedPackets) return false;
@@ -196,7 +198,9 @@ class FfmpegMovie : public MovieDecoder {
 
   void DecodeAudioUntil(uint32_t ptsMs, std::vector<uint8_t>& out) override {
     if (audioIndex_ < 0) return;
-    while (AudioMs() < ptsMs && !ended_ && videoQueue_.size() < kMaxQueuedVideoPackets) ReadPacket();
+    while (AudioMs() < ptsMs && !ended_ && videoQueue_.size() < kMaxQueuedVideoPackets &&
+           queuedVideoBytes_ < kMaxQueuedVideoBytes)
+      ReadPacket();
     if (ended_ && !audioFlushed_) {
       audioFlushed_ = true;
       DecodeAudioPacket(nullptr);
@@ -241,6 +245,7 @@ class FfmpegMovie : public MovieDecoder {
       PacketPtr held(av_packet_alloc());
       if (held) {
         av_packet_move_ref(held.get(), packet_.get());
+        queuedVideoBytes_ += static_cast<size_t>(std::max(held->size, 0));
         videoQueue_.push_back(std::move(held));
       }
     } else if (packet_->stream_index == audioIndex_ && audioIndex_ >= 0) {
@@ -312,15 +317,16 @@ class FfmpegMovie : public MovieDecoder {
     int64_t duration = FrameDuration(frame_.get());
     int64_t durMs = duration > 0 ? av_rescale_q(duration, stream->time_base, ms) : nominalFrameMs_;
     durMs = std::clamp<int64_t>(durMs, 0, kMaxFrameMs);
-    int64_t ts = frame_->best_effort_timestamp;
+    const int64_t ts = frame_->best_effort_timestamp;
+    if (ts != AV_NOPTS_VALUE && origin_ == AV_NOPTS_VALUE)
+      origin_ = stream->start_time != AV_NOPTS_VALUE && stream->start_time <= ts ? stream->start_time : ts;
+    int64_t offset = 0;
     int64_t at;
-    if (ts == AV_NOPTS_VALUE) {
+    // A stamp too far from the first to subtract counts as no stamp at all.
+    if (ts == AV_NOPTS_VALUE || __builtin_sub_overflow(ts, origin_, &offset))
       at = lastPtsMs_ + lastDurationMs_;
-    } else {
-      if (origin_ == AV_NOPTS_VALUE)
-        origin_ = stream->start_time != AV_NOPTS_VALUE && stream->start_time <= ts ? stream->start_time : ts;
-      at = av_rescale_q(ts - origin_, stream->time_base, ms);
-    }
+    else
+      at = av_rescale_q(offset, stream->time_base, ms);
     at = std::clamp<int64_t>(at, 0, INT32_MAX);
     lastPtsMs_ = at;
     lastDurationMs_ = durMs;
@@ -341,6 +347,7 @@ class FfmpegMovie : public MovieDecoder {
   bool videoFlushed_ = false;
   bool audioFlushed_ = false;
   std::deque<PacketPtr> videoQueue_;
+  size_t queuedVideoBytes_ = 0;
 
   AVPixelFormat layout_ = AV_PIX_FMT_NONE;
   int width_ = 0;

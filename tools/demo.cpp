@@ -94,18 +94,27 @@ std::vector<int16_t> FadedTheme(const std::string& loop, int frames, int fps) {
 bool WriteMovies(const std::string& dir, DemoLanguage language, std::string& error) {
   CaptionFont font(EngineLanguage(language));
   const int fps = 15, frames = 60;
+  // Pictures below are laid out for 320 x 240 and scaled to the movie's size.
+  const int width = 480, height = 360;
+  const float k = width / 320.0f;
   // Opening: the emblem turns in from the dark under the title.
   Canvas emblem = PaintLayer({PictureKind::Mandala, 40, 0.0f, 2, false}, 480, 480);
   MovieSpec begin;
+  begin.width = width;
+  begin.height = height;
   begin.fps = fps;
   begin.frames = frames;
   std::string title = Localized("Title", language);
   begin.paint = [&](int i, Canvas& c) {
     float t = float(i) / frames;
-    Canvas view = Downscale(emblem, 320, 240, 0.5f + 0.6f * t, 240, 240);
-    for (int y = 0; y < 240; ++y)
-      for (int x = 0; x < 320; ++x) c.Set(x, y, Scale(view.Get(x, y), std::min(1.0f, t * 2)));
-    if (i > frames / 3) DrawCaptionCentred(c, title, 32, 160, 100, Colour{250, 230, 170}, true);
+    Canvas view = Downscale(emblem, c.width, c.height, (0.5f + 0.6f * t) * k, 240, 240);
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x) c.Set(x, y, Scale(view.Get(x, y), std::min(1.0f, t * 2)));
+    if (i > frames / 3) {
+      for (int y = c.height / 2 - 30; y < c.height / 2 + 30; ++y)
+        for (int x = 0; x < c.width; ++x) c.Blend(x, y, Colour{12, 12, 24}, 0.6f);
+      DrawCaptionCentred(c, title, 32, c.width / 2, c.height / 2 - 16, Colour{250, 230, 170}, true);
+    }
   };
   begin.sound = FadedTheme("Gallery.wav", frames, fps);
   if (!EncodeAvi(begin, dir + "/movie/begin.avi", error)) return false;
@@ -113,14 +122,15 @@ bool WriteMovies(const std::string& dir, DemoLanguage language, std::string& err
   // Ending: sunrise over the lake, panning.
   Canvas dawn = PaintLayer({PictureKind::Landscape, 29, 0.08f, 4.0f, false}, 640, 480);
   MovieSpec end;
+  end.width = width;
+  end.height = height;
   end.fps = fps;
   end.frames = frames;
   std::string fin = Localized("Finale", language);
   end.paint = [&](int i, Canvas& c) {
     float t = float(i) / frames;
-    Canvas view = Downscale(dawn, 320, 240, 1.0f, 160 + 320 * t, 240);
-    c.Paste(view, 0, 0);
-    if (i > frames / 2) DrawCaptionCentred(c, fin, 20, 160, 200, Colour{255, 250, 235}, true);
+    c.Paste(Downscale(dawn, c.width, c.height, k, 160 + 320 * t, 240), 0, 0);
+    if (i > frames / 2) DrawCaptionCentred(c, fin, 24, c.width / 2, c.height - 50, Colour{255, 250, 235}, true);
   };
   end.sound = FadedTheme("Lake.wav", frames, fps);
   if (!EncodeAvi(end, dir + "/movie/end.avi", error)) return false;
@@ -128,10 +138,12 @@ bool WriteMovies(const std::string& dir, DemoLanguage language, std::string& err
   // The way up to the moon tower: a slow zoom into the moon window.
   Canvas moon = PaintLayer({PictureKind::Mandala, 13, 0.6f, 4, false}, 480, 480);
   MovieSpec climb;
+  climb.width = width;
+  climb.height = height;
   climb.fps = fps;
   climb.frames = frames;
   climb.paint = [&](int i, Canvas& c) {
-    c.Paste(Downscale(moon, 320, 240, 0.55f + 1.2f * i / frames, 240, 240), 0, 0);
+    c.Paste(Downscale(moon, c.width, c.height, (0.55f + 1.2f * i / frames) * k, 240, 240), 0, 0);
   };
   climb.sound = FadedTheme("Raven.wav", frames, fps);
   return EncodeAvi(climb, dir + "/movie/ToMoon.avi", error);

@@ -89,6 +89,13 @@ Canvas PlayBackground(DemoLanguage language) {
       float n = Fbm(x * 0.01f, y * 0.01f, 41, 4);
       c.Blend(x, y, Colour{90, 80, 140}, n * 0.25f);
     }
+  // Faint lead-glass lattice over the whole table, so the frame reads as part
+  // of the gallery rather than a flat panel.
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      float u = (x + y) % 48, v = (x - y + 4800) % 48;
+      if (u < 1.5f || v < 1.5f) c.Blend(x, y, GOLD, 0.12f);
+    }
   // Board well, framed by the clock track.
   c.FillRect(108, 8, 584, 584, Colour{22, 22, 36});
   c.FrameRect(108, 8, 584, 584, 2, GOLD);

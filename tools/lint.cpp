@@ -157,7 +157,7 @@ bool CheckWav(const Bytes& b, std::string& why) {
 }
 
 // Reads the whole file through the game's own WAV reader, as a play request does.
-bool GameReadsWav(const std::string& hostPath, std::string& why) {
+bool GameReadsWav(const std::string& hostPath, uint64_t fileSize, std::string& why) {
   RiffFilePtr file;
   WaveFormatPtr format;
   WaveChunk riff, data;
@@ -165,6 +165,11 @@ bool GameReadsWav(const std::string& hostPath, std::string& why) {
   if (rc == 0) rc = WavSeekData(file.get(), riff, data);
   if (rc == 0) {
     uint32_t want = data.size, got = 0;
+    if (want > fileSize) {
+      WavClose(file, format);
+      why = "\"data\" chunk larger than the file";
+      return false;
+    }
     std::vector<uint8_t> samples(want);
     rc = WavRead(file.get(), want, samples.data(), data, got);
     if (rc == 0 && got != want) rc = -1;
@@ -430,7 +435,7 @@ void Linter::CheckWavFile(const std::string& file, const std::string& section, c
   std::string why;
   if (!ReadHostFile(Host(composed), b)) {
     Add(Severity::Error, file, section, key, composed + ": sound file not found");
-  } else if (!CheckWav(b, why) || !GameReadsWav(Host(composed), why)) {
+  } else if (!CheckWav(b, why) || !GameReadsWav(Host(composed), b.size(), why)) {
     Add(Severity::Error, file, section, key, composed + ": " + why);
   }
 }

@@ -90,7 +90,8 @@ const GlyphEntry& Glyph(uint16_t code, int size) {
   return entry;
 }
 
-// Only ink is written, and only where it lands inside the destination.
+// Only ink is written, and only where it lands inside the destination: the
+// columns outside it are masked off once, then each row visits its set bits.
 void Stamp(const GlyphEntry& glyph, int size, uint16_t colour, int64_t x, int64_t y, uint16_t* destination,
            int destWidth, int destHeight) {
   const int64_t r0 = y < 0 ? -y : 0;
@@ -98,12 +99,16 @@ void Stamp(const GlyphEntry& glyph, int size, uint16_t colour, int64_t x, int64_
   const int64_t n0 = x < 0 ? -x : 0;
   const int64_t n1 = std::min<int64_t>(size, int64_t{destWidth} - x);
   if (r0 >= r1 || n0 >= n1) return;
+  const uint32_t visible = (0xFFFFFFFFu >> n0) & ~(n1 >= CELL ? 0u : 0xFFFFFFFFu >> n1);
   for (int64_t r = r0; r < r1; ++r) {
-    const uint32_t mask = glyph.rows[r];
+    uint32_t mask = glyph.rows[r] & visible;
     if (mask == 0) continue;
-    uint16_t* row = destination + ((y + r) * destWidth + x);
-    for (int64_t n = n0; n < n1; ++n)
-      if (mask & (0x80000000u >> n)) row[n] = colour;
+    uint16_t* row = destination + (y + r) * destWidth;
+    do {
+      const int n = __builtin_clz(mask);
+      row[x + n] = colour;
+      mask &= ~(0x80000000u >> n);
+    } while (mask != 0);
   }
 }
 

@@ -391,6 +391,32 @@ TEST(HostileBitmaps, EachFailsCleanlyOrLoadsLooseFromMemoryAndInsideAnArchive) {
   }
 }
 
+TEST(HostileBitmaps, RandomDamageToHeadersAndLengthNeverReadsOutside) {
+  BmpHeaderFields f;
+  f.width = 5;
+  f.height = 3;
+  const std::vector<uint8_t> good = MakeBmpFile(f, EncodeRows(5, 3, Pattern(5, 3)));
+  uint32_t seed = 2024;
+  auto next = [&seed] { return (seed = seed * 1664525 + 1013904223) >> 8; };
+  int loaded = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<uint8_t> bytes = good;
+    for (int k = 0, n = 1 + next() % 4; k < n; ++k) bytes[2 + next() % 52] = static_cast<uint8_t>(next());
+    if (next() % 3 == 0) bytes.resize(next() % bytes.size());
+    bytes.shrink_to_fit();
+    ImagePtr image;
+    if (DecodeBmp(bytes.data(), bytes.size(), image) == BmpStatus::Ok) {
+      ++loaded;
+      ASSERT_NE(image, nullptr);
+      // Every row the picture claims came from inside the buffer.
+      ASSERT_LE(size_t{image->width} * image->height * 3, bytes.size());
+    } else {
+      ASSERT_EQ(image, nullptr);
+    }
+  }
+  EXPECT_GT(loaded, 0);  // some damage (to unused fields) leaves a usable picture
+}
+
 struct HostileArchive {
   const char* what;
   std::vector<uint8_t> bytes;

@@ -38,24 +38,30 @@ std::string Two(int n) {
   return buf;
 }
 
-// Interface pictures of the menu folder, with the size a screen needs (0: any
-// size that fits the screen).
+// Interface pictures of the menu folder. Full-screen ones need exactly 800x600;
+// the others are drawn without clipping at a fixed (furthest) position, so they
+// must end inside the screen from there.
 struct InterfacePicture {
   const char* name;
-  int width;
+  int width;  // exact size when not 0
   int height;
+  int x;  // furthest top-left corner it is drawn at
+  int y;
 };
 constexpr InterfacePicture INTERFACE_PICTURES[] = {
-    {"SM_BG.bmp", 800, 600}, {"SM_NewGame.bmp", 0, 0}, {"SM_Continue.bmp", 0, 0}, {"SM_Quit.bmp", 0, 0},
-    {"GameBG.bmp", 800, 600}, {"TalkBar.bmp", 0, 0}, {"Direction0.bmp", 0, 0}, {"Direction1.bmp", 0, 0},
-    {"Direction2.bmp", 0, 0}, {"Direction3.bmp", 0, 0}, {"RatioSpot0.bmp", 0, 0}, {"RatioSpot1.bmp", 0, 0},
-    {"ClockBorder0.bmp", 0, 0}, {"ClockBorder1.bmp", 0, 0}, {"ClockBorder2.bmp", 0, 0}, {"ClockBorder3.bmp", 0, 0},
-    {"ClockBorder4.bmp", 0, 0}, {"ClockBorder5.bmp", 0, 0}, {"ClockBorder6.bmp", 0, 0}, {"ClockBorder7.bmp", 0, 0},
-    {"PassGame.bmp", 0, 0}, {"ResetGame.bmp", 0, 0}, {"LevelTravelBG.bmp", 800, 600}, {"OM_Boss_Item.bmp", 0, 0},
-    {"OM_Boss.bmp", 800, 600}, {"OM_Restart_Item.bmp", 0, 0}, {"OM_Save_Item.bmp", 0, 0}, {"OM_SaveLoad.bmp", 0, 0},
-    {"OM_Settings_Item.bmp", 0, 0}, {"OM_Settings.bmp", 0, 0}, {"OM_Settings_Selected.bmp", 0, 0},
-    {"OM_Settings_Bar.bmp", 0, 0}, {"OM_Messagebox_BG.bmp", 0, 0}, {"OM_Messagebox_Y.bmp", 0, 0},
-    {"OM_Messagebox_N.bmp", 0, 0}, {"OptionHint.bmp", 0, 0}, {"Cursor.bmp", 0, 0},
+    {"SM_BG.bmp", 800, 600, 0, 0}, {"SM_NewGame.bmp", 0, 0, 502, 419}, {"SM_Continue.bmp", 0, 0, 502, 449},
+    {"SM_Quit.bmp", 0, 0, 502, 479}, {"GameBG.bmp", 800, 600, 0, 0}, {"TalkBar.bmp", 0, 0, 148, 396},
+    {"Direction0.bmp", 0, 0, 38, 398}, {"Direction1.bmp", 0, 0, 38, 460}, {"Direction2.bmp", 0, 0, 7, 429},
+    {"Direction3.bmp", 0, 0, 69, 429}, {"RatioSpot0.bmp", 0, 0, 784, 580}, {"RatioSpot1.bmp", 0, 0, 784, 580},
+    {"ClockBorder0.bmp", 0, 0, 624, 12}, {"ClockBorder1.bmp", 0, 0, 112, 12}, {"ClockBorder2.bmp", 0, 0, 112, 524},
+    {"ClockBorder3.bmp", 0, 0, 112, 556}, {"ClockBorder4.bmp", 0, 0, 624, 556}, {"ClockBorder5.bmp", 0, 0, 656, 556},
+    {"ClockBorder6.bmp", 0, 0, 656, 524}, {"ClockBorder7.bmp", 0, 0, 656, 12}, {"PassGame.bmp", 0, 0, 210, 60},
+    {"ResetGame.bmp", 0, 0, 210, 60}, {"LevelTravelBG.bmp", 800, 600, 0, 0}, {"OM_Boss_Item.bmp", 0, 0, 4, 502},
+    {"OM_Boss.bmp", 800, 600, 0, 0}, {"OM_Restart_Item.bmp", 0, 0, 59, 502}, {"OM_Save_Item.bmp", 0, 0, 4, 549},
+    {"OM_SaveLoad.bmp", 0, 0, 0, 0}, {"OM_Settings_Item.bmp", 0, 0, 59, 549}, {"OM_Settings.bmp", 0, 0, 0, 0},
+    {"OM_Settings_Selected.bmp", 0, 0, 411, 252}, {"OM_Settings_Bar.bmp", 0, 0, 471, 323},
+    {"OM_Messagebox_BG.bmp", 0, 0, 0, 0}, {"OM_Messagebox_Y.bmp", 0, 0, 428, 286},
+    {"OM_Messagebox_N.bmp", 0, 0, 324, 286}, {"OptionHint.bmp", 0, 0, 138, 495}, {"Cursor.bmp", 0, 0, 0, 0},
 };
 
 const char* MENU_KEYS[] = {"GameOption", "SaveGame", "RestartLevel", "BossComing", "Setting", "RestartGame",
@@ -267,8 +273,9 @@ class Linter {
   void ReadGameIni();
   void ParseSections(const std::string& file);
   bool LoadPicture(const std::string& composed, Bytes& out, std::string& why);
+  // `width` x `height` exactly when given, else at most `maxWidth` x `maxHeight`.
   void CheckPicture(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& composed, int width, int height, bool fitScreen);
+                    const std::string& composed, int width, int height, int maxWidth = 800, int maxHeight = 600);
   void CheckWavFile(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& composed);
   void CheckMovieFile(const std::string& file, const std::string& section, const std::string& key,
@@ -407,7 +414,7 @@ bool Linter::LoadPicture(const std::string& composed, Bytes& out, std::string& w
 }
 
 void Linter::CheckPicture(const std::string& file, const std::string& section, const std::string& key,
-                          const std::string& composed, int width, int height, bool fitScreen) {
+                          const std::string& composed, int width, int height, int maxWidth, int maxHeight) {
   Bytes b;
   std::string why;
   if (!LoadPicture(composed, b, why)) {
@@ -423,9 +430,11 @@ void Linter::CheckPicture(const std::string& file, const std::string& section, c
     Add(Severity::Error, file, section, key,
         composed + ": is " + std::to_string(info.width) + "x" + std::to_string(info.height) + ", needs " +
             std::to_string(width) + "x" + std::to_string(height));
-  } else if (fitScreen && (info.width > 800 || info.height > 600)) {
+  } else if (width == 0 && (info.width > maxWidth || info.height > maxHeight)) {
     Add(Severity::Error, file, section, key,
-        composed + ": " + std::to_string(info.width) + "x" + std::to_string(info.height) + " is larger than the screen");
+        composed + ": " + std::to_string(info.width) + "x" + std::to_string(info.height) +
+            " does not fit the screen where it is drawn (at most " + std::to_string(maxWidth) + "x" +
+            std::to_string(maxHeight) + ")");
   }
 }
 
@@ -526,22 +535,21 @@ void Linter::CheckLevel(const std::string& s) {
     std::string key = "BlendPicture" + Two(i);
     std::string v = Read(f, s.c_str(), key, "");
     if (v.empty()) Add(Severity::Error, f, s, key, "layer picture not named");
-    else CheckPicture(f, s, key, picturePath_ + "\\" + v + ".bmp", 500, 500, false);
+    else CheckPicture(f, s, key, picturePath_ + "\\" + v + ".bmp", 500, 500);
   }
   int split = num("SplitSize", "100");
   if (split != 25 && split != 50 && split != 100) {
     Add(Severity::Error, f, s, "SplitSize", std::to_string(split) + " does not tile the board (25, 50 or 100)");
   } else {
     std::string d = split == 100 ? "0" : split == 25 ? "2" : "1";
-    CheckPicture(f, s, "SplitSize", picturePath_ + "\\stone" + d + ".bmp", split, split, false);
-    CheckPicture(f, s, "SplitSize", picturePath_ + "\\cobweb" + d + ".bmp", split, split, false);
+    CheckPicture(f, s, "SplitSize", picturePath_ + "\\stone" + d + ".bmp", split, split);
+    CheckPicture(f, s, "SplitSize", picturePath_ + "\\cobweb" + d + ".bmp", split, split);
     for (int k = 0; k < 2; ++k)
       for (int fr = 0; fr < 4; ++fr)
         CheckPicture(f, s, "SplitSize", picturePath_ + "\\Spider" + d + std::to_string(k) + std::to_string(fr) + ".bmp",
-                     split, split, false);
+                     split, split);
     for (int fr = 0; fr < 4; ++fr)
-      CheckPicture(f, s, "SplitSize", picturePath_ + "\\StoneExplode" + d + std::to_string(fr) + ".bmp", split, split,
-                   false);
+      CheckPicture(f, s, "SplitSize", picturePath_ + "\\StoneExplode" + d + std::to_string(fr) + ".bmp", split, split);
   }
   int cells = split == 25 ? 400 : split == 50 ? 100 : 25;
   int time = num("LimitedTime", "120");
@@ -568,7 +576,7 @@ void Linter::CheckLevel(const std::string& s) {
     std::string key = "TalkerHead" + Two(i);
     std::string v = Read(f, s.c_str(), key, "");
     if (v.empty()) Add(Severity::Error, f, s, key, "talker head picture not named");
-    else CheckPicture(f, s, key, headPath_ + "\\" + v + ".bmp", 0, 0, true);
+    else CheckPicture(f, s, key, headPath_ + "\\" + v + ".bmp", 0, 0, 800, 396);
   }
   for (const char* prefix : {"BeginTalk", "EndTalk"}) {
     std::string countKey = std::string(prefix) + "Num";
@@ -594,7 +602,7 @@ void Linter::CheckLevel(const std::string& s) {
     std::string kind = plus == std::string::npos ? v : v.substr(0, plus);
     std::string name = plus == std::string::npos ? "" : v.substr(v.rfind('+') + 1);
     if (kind == "avi" && !name.empty()) CheckMovieFile(f, s, key, moviePath_ + "\\" + name + ".avi");
-    else if (kind == "pic" && !name.empty()) CheckPicture(f, s, key, picturePath_ + "\\" + name + ".bmp", 0, 0, true);
+    else if (kind == "pic" && !name.empty()) CheckPicture(f, s, key, picturePath_ + "\\" + name + ".bmp", 0, 0);
     else Add(Severity::Warning, f, s, key, "'" + v + "' is neither avi+NAME nor pic+NAME: nothing is shown");
   };
   for (int i = 0; i < choices; ++i) {
@@ -623,7 +631,7 @@ void Linter::CheckFlow() {
       std::string key = "BeginPicture" + Two(i);
       std::string v = Read(f, "GameBegin", key, "");
       if (v.empty()) Add(Severity::Error, f, "GameBegin", key, "introduction picture not named");
-      else CheckPicture(f, "GameBegin", key, picturePath_ + "\\" + v + ".bmp", 0, 0, true);
+      else CheckPicture(f, "GameBegin", key, picturePath_ + "\\" + v + ".bmp", 0, 0);
     }
   }
 
@@ -702,7 +710,7 @@ std::vector<Finding> Linter::Run() {
   ParseSections(script_);
   if (FileExists(Host(script_))) CheckFlow();
   for (const InterfacePicture& p : INTERFACE_PICTURES)
-    CheckPicture("System.ini", "path", "MenuPath", menuPath_ + "\\" + p.name, p.width, p.height, true);
+    CheckPicture("System.ini", "path", "MenuPath", menuPath_ + "\\" + p.name, p.width, p.height, 800 - p.x, 600 - p.y);
   for (int i = 1; i <= 3; ++i) {
     std::string name = "begin0" + std::to_string(i) + ".bmp";
     Bytes b;
@@ -710,6 +718,7 @@ std::vector<Finding> Linter::Run() {
     std::string why;
     if (!ReadHostFile(Host(name), b)) Add(Severity::Warning, name, "", "", "start logo missing: the logos stop here");
     else if (!CheckBmp(b, info, why)) Add(Severity::Error, name, "", "", why);
+    else if (info.width > 800 || info.height > 600) Add(Severity::Error, name, "", "", "larger than the screen");
   }
   for (const char* sound : SOUND_FILES) CheckWavFile(sound, "", "", sound);
   CheckMovieFile("movie\\begin.avi", "", "", "movie\\begin.avi");

@@ -156,6 +156,13 @@ bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::st
     error = "cannot create " + dir;
     return false;
   }
+  // A text the code page cannot hold would be written as an empty line.
+  for (const auto* table : {&MenuTexts(), &TalkTexts(), &PictureTexts()})
+    for (const TextEntry& e : *table)
+      if (Localized(e.key, language).empty()) {
+        error = std::string("text '") + e.key + "' cannot be written in " + IniLanguageName(language);
+        return false;
+      }
   const Campaign& campaign = DemoCampaign();
   auto write = [&](const std::string& rel, const std::string& text) {
     if (WriteHostFile(dir + "/" + rel, text)) return true;

@@ -32,6 +32,22 @@ bool HasErrors(const std::vector<Finding>& findings) {
 
 namespace {
 
+// Values from the files are quoted in findings; control bytes are shown escaped
+// so a hostile file cannot garble the report.
+std::string Shown(const std::string& value) {
+  std::string out;
+  for (unsigned char c : value) {
+    if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out.size() > 80 ? out.substr(0, 80) + "..." : out;
+}
+
 std::string Two(int n) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", n);
@@ -203,6 +219,8 @@ struct FrameCloser {
 
 // Opens the movie and decodes its first video frame.
 bool CheckMovie(const std::string& hostPath, std::string& why, bool& hasAudio) {
+  // The findings say what is wrong; FFmpeg's own chatter would only bury them.
+  av_log_set_level(AV_LOG_QUIET);
   AVFormatContext* raw = nullptr;
   if (avformat_open_input(&raw, hostPath.c_str(), nullptr, nullptr) < 0) {
     why = "cannot be opened as a movie";
@@ -313,15 +331,15 @@ void Linter::ReadSystemIni() {
   }
   std::string windowed = Read(file, "setting", "windowed", "false");
   if (windowed != "true" && windowed != "false")
-    Add(Severity::Warning, file, "setting", "windowed", "'" + windowed + "' is neither \"true\" nor \"false\": full screen");
+    Add(Severity::Warning, file, "setting", "windowed", "'" + Shown(windowed) + "' is neither \"true\" nor \"false\": full screen");
   std::string packaged = Read(file, "setting", "packaged", "true");
   if (packaged != "true" && packaged != "false")
-    Add(Severity::Warning, file, "setting", "packaged", "'" + packaged + "' is neither \"true\" nor \"false\": packaged");
+    Add(Severity::Warning, file, "setting", "packaged", "'" + Shown(packaged) + "' is neither \"true\" nor \"false\": packaged");
   packaged_ = packaged != "false";
   language_ = Read(file, "setting", "language", "ChineseSimplify");
   if (language_ != "ChineseSimplify" && language_ != "ChineseTraditional" && language_ != "English" &&
       language_ != "Japanese")
-    Add(Severity::Warning, file, "setting", "language", "unknown language '" + language_ + "': simplified Chinese");
+    Add(Severity::Warning, file, "setting", "language", "unknown language '" + Shown(language_) + "': simplified Chinese");
   menuPath_ = Read(file, "path", "MenuPath", "Menu");
   picturePath_ = Read(file, "path", "PicturePath", "Picture");
   headPath_ = Read(file, "path", "HeadPath", "Head");
@@ -342,12 +360,14 @@ void Linter::ReadGameIni() {
     std::string v = Read(file, "color", key, "");
     bool digits = v.size() == 9 && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!digits) {
-      Add(Severity::Error, file, "color", key, "'" + v + "' is not nine decimal digits (red, green, blue)");
+      Add(Severity::Error, file, "color", key, "'" + Shown(v) + "' is not nine decimal digits (red, green, blue)");
       continue;
     }
+    const char* channels[] = {"red", "green", "blue"};
     for (int ch = 0; ch < 3; ++ch)
       if (std::stoi(v.substr(ch * 3, 3)) > 255)
-        Add(Severity::Warning, file, "color", key, "channel " + v.substr(ch * 3, 3) + " above 255 wraps around");
+        Add(Severity::Warning, file, "color", key,
+            std::string(channels[ch]) + " " + v.substr(ch * 3, 3) + " above 255 wraps around");
   }
 }
 
@@ -488,7 +508,7 @@ void Linter::CheckTalk(const std::string& section, const std::string& key, const
   size_t colon = value.find(':');
   size_t plus = value.rfind('+');
   if (colon == std::string::npos || plus == std::string::npos) {
-    Add(Severity::Error, script_, section, key, "'" + value + "' is not speaker:colour+key");
+    Add(Severity::Error, script_, section, key, "'" + Shown(value) + "' is not speaker:colour+key");
     return;
   }
   if (needSpeaker) {
@@ -496,7 +516,7 @@ void Linter::CheckTalk(const std::string& section, const std::string& key, const
     bool found = false;
     for (int i = 0; i < std::min(heads, 60) && !found; ++i) found = speaker == "TalkerHead" + Two(i);
     if (!found)
-      Add(Severity::Warning, script_, section, key, "speaker '" + speaker + "' names no talker head: head 0 speaks");
+      Add(Severity::Warning, script_, section, key, "speaker '" + Shown(speaker) + "' names no talker head: head 0 speaks");
   }
   size_t lastColon = value.rfind(':');
   char digit = lastColon + 1 < value.size() ? value[lastColon + 1] : '\0';
@@ -504,7 +524,7 @@ void Linter::CheckTalk(const std::string& section, const std::string& key, const
     Add(Severity::Warning, script_, section, key, "colour digit is not 1 to 5: colour 1 is used");
   std::string talkKey = value.substr(plus + 1);
   if (talkKey.empty() || !HasKey(local_, "Talk", talkKey)) {
-    Add(Severity::Error, script_, section, key, "talk key '" + talkKey + "' missing in " + local_ + " [Talk]");
+    Add(Severity::Error, script_, section, key, "talk key '" + Shown(talkKey) + "' missing in " + local_ + " [Talk]");
     return;
   }
   std::string text = Read(local_, "Talk", talkKey, "", 256);
@@ -603,7 +623,7 @@ void Linter::CheckLevel(const std::string& s) {
     std::string name = plus == std::string::npos ? "" : v.substr(v.rfind('+') + 1);
     if (kind == "avi" && !name.empty()) CheckMovieFile(f, s, key, moviePath_ + "\\" + name + ".avi");
     else if (kind == "pic" && !name.empty()) CheckPicture(f, s, key, picturePath_ + "\\" + name + ".bmp", 0, 0);
-    else Add(Severity::Warning, f, s, key, "'" + v + "' is neither avi+NAME nor pic+NAME: nothing is shown");
+    else Add(Severity::Warning, f, s, key, "'" + Shown(v) + "' is neither avi+NAME nor pic+NAME: nothing is shown");
   };
   for (int i = 0; i < choices; ++i) {
     std::string key = "SelectionTalk" + Two(i);
@@ -622,7 +642,7 @@ void Linter::CheckFlow() {
   if (beginLevel_.empty())
     Add(Severity::Warning, "System.ini", "debug", "BeginLevel", "empty: a new game starts at no level");
   else if (beginLevel_ != "GameBegin" && !exists(beginLevel_))
-    Add(Severity::Warning, "System.ini", "debug", "BeginLevel", "names no section of " + script_ + ": '" + beginLevel_ + "'");
+    Add(Severity::Warning, "System.ini", "debug", "BeginLevel", "names no section of " + script_ + ": '" + Shown(beginLevel_) + "'");
 
   if (exists("GameBegin")) {
     int n = ParseDecimal(Read(f, "GameBegin", "TotalBeginPicture", "0").c_str());
@@ -660,7 +680,7 @@ void Linter::CheckFlow() {
       out.push_back({"Goto" + Two(i), Read(f, level.c_str(), ("Goto" + Two(i)).c_str(), "Level00")});
     for (const auto& [via, target] : out) {
       if (Lower(target) != "gameend" && !exists(target))
-        Add(Severity::Warning, f, level, via, "goes to missing section '" + target + "'");
+        Add(Severity::Warning, f, level, via, "goes to missing section '" + Shown(target) + "'");
       visit(target);
     }
   }

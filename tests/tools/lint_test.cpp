@@ -51,11 +51,14 @@ TEST_F(BrokenDemo, ConfigurationValuesTheGameWouldMisread) {
   SetProfileValue(At("System.ini"), "setting", "language", std::string("english"));
   SetProfileValue(At("Game.ini"), "color", "color3", std::string("12"));
   SetProfileValue(At("Game.ini"), "color", "color2", std::string("300000000"));
+  SetProfileValue(At("Game.ini"), "color", "color4", std::string("12\x1b[2J"));
   LintRun run = Lint(game_);
   EXPECT_TRUE(run.Has(Prefix("System.ini", "setting", "windowed", "warning"))) << run.Dump();
   EXPECT_TRUE(run.Has(Prefix("System.ini", "setting", "language", "warning"))) << run.Dump();
   EXPECT_TRUE(run.Has(Prefix("Game.ini", "color", "color3", "error"))) << run.Dump();
-  EXPECT_TRUE(run.Has(Prefix("Game.ini", "color", "color2", "warning"))) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix("Game.ini", "color", "color2", "warning") + "red 300 above 255 wraps around")) << run.Dump();
+  // A control byte from the file is shown escaped, never sent to the terminal.
+  EXPECT_TRUE(run.Has(Prefix("Game.ini", "color", "color4", "error") + "'12\\x1B[2J' is not nine")) << run.Dump();
   EXPECT_FALSE(run.Has(Prefix("Game.ini", "color", "color1", "error")));
   EXPECT_EQ(run.exitCode, 1);
 }

@@ -19,7 +19,7 @@ struct MovieSpec {
 };
 
 // Writes the movie to `hostPath`; false with `error` on any failure. The output
-// is bit-exact: the same spec gives the same bytes.
+// is bit-exact: the same description gives the same bytes.
 bool EncodeAvi(const MovieSpec& spec, const std::string& hostPath, std::string& error);
 
 }  // namespace tessera::tool

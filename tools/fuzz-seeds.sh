@@ -24,11 +24,18 @@ take() {
   echo "  $target: $n from $pattern"
 }
 
-demo=$(mktemp -d)
-trap 'rm -rf "$demo"' EXIT
-if cmake --build "$build" --target tessera-tool >/dev/null 2>&1 &&
-   ASAN_OPTIONS=detect_leaks=0 "$build/tessera-tool" make-demo "$demo/loose" --loose >/dev/null 2>&1 &&
-   ASAN_OPTIONS=detect_leaks=0 "$build/tessera-tool" make-demo "$demo/packed" >/dev/null 2>&1; then
+# The campaign is made once per build of the tool and kept in the build folder.
+demo=$build/demo-campaign
+if cmake --build "$build" --target tessera-tool >/dev/null 2>&1; then
+  if [[ ! -f $demo/done || $build/tessera-tool -nt $demo/done ]]; then
+    rm -rf "$demo"
+    mkdir -p "$demo"
+    ASAN_OPTIONS=detect_leaks=0 "$build/tessera-tool" make-demo "$demo/loose" --loose >/dev/null 2>&1 &&
+      ASAN_OPTIONS=detect_leaks=0 "$build/tessera-tool" make-demo "$demo/packed" >/dev/null 2>&1 &&
+      touch "$demo/done"
+  fi
+fi
+if [[ -f $demo/done ]]; then
   echo "seeds from the demo campaign:"
   take fuzz_bmp '*.bmp' 4 65536
   take fuzz_wav '*.wav' 3 16384

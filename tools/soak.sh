@@ -3,7 +3,7 @@
 # branch of the level script, and a monkey soak per seed.
 #   bash tools/soak.sh BUILD_DIR [MONKEY_MINUTES] [SEED...]
 # The game binary of BUILD_DIR is used (an asan build catches memory faults);
-# the demo is made with the tool of the same build.
+# the demo is made and linted with the tool of TOOL_DIR (default: BUILD_DIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:?build folder}
@@ -11,18 +11,19 @@ minutes=${2:-30}
 shift $(( $# >= 2 ? 2 : $# ))
 seeds=("$@")
 [ ${#seeds[@]} -gt 0 ] || seeds=(1 2)
+tool=${TOOL_DIR:-$build}/tessera-tool
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 for language in english chinese-simplified chinese-traditional; do
-  "$build/tessera-tool" make-demo "$work/$language" --language "$language" >/dev/null
-  "$build/tessera-tool" lint "$work/$language"
+  "$tool" make-demo "$work/$language" --language "$language" >/dev/null
+  "$tool" lint "$work/$language"
   echo "lint $language: clean"
 done
 demo="$work/english"
 
 # Every choice of the widest selection is one branch.
-branches=$(grep -a -o 'SelectionTalkNum=[0-9]*' <("$build/tessera-tool" archive list "$demo/Script.dat" 2>/dev/null; cat "$demo/Script.dat") \
+branches=$(grep -a -o 'SelectionTalkNum=[0-9]*' <("$tool" archive list "$demo/Script.dat" 2>/dev/null; cat "$demo/Script.dat") \
   | cut -d= -f2 | sort -n | tail -1)
 [ -n "$branches" ] && [ "$branches" -gt 0 ] || branches=1
 for ((choice = 0; choice < branches; choice++)); do

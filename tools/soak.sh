@@ -23,8 +23,7 @@ done
 demo="$work/english"
 
 # Every choice of the widest selection is one branch.
-branches=$(grep -a -o 'SelectionTalkNum=[0-9]*' <("$tool" archive list "$demo/Script.dat" 2>/dev/null; cat "$demo/Script.dat") \
-  | cut -d= -f2 | sort -n | tail -1)
+branches=$(grep -a -o 'SelectionTalkNum=[0-9]*' "$demo/Script.dat" | cut -d= -f2 | sort -n | tail -1)
 [ -n "$branches" ] && [ "$branches" -gt 0 ] || branches=1
 for ((choice = 0; choice < branches; choice++)); do
   cp -r "$demo" "$work/autoplay"

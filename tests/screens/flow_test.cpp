@@ -228,5 +228,23 @@ TEST_F(FlowTest, AChoiceInTheClosingTalkPicksTheNextLevel) {
   }
 }
 
+TEST_F(FlowTest, AClosingPictureWaitsForAReleaseButAMissingOneIsSkipped) {
+  for (const char* picture : {"Closing", "Missing"}) {
+    CampaignOptions o;
+    o.systemExtra = "BeginLevel=Level00";
+    o.script = LevelSection("Level00", std::string("BlendPictureNum=1\nBlendPicture00=L0\nStoneRation=0\nBeginTalkNum=0\n"
+                                                   "EndTalkNum=0\nGoto=Level01\nEndPlay=pic+") + picture) +
+               LevelSection("Level01", "BlendPictureNum=1\nBlendPicture00=L1\nStoneRation=0\nBeginTalkNum=0\nEndTalkNum=0");
+    BuildCampaign(dir, o);
+    // New game, open the doors, then one press for the success banner and nothing more.
+    GameRun run = Play("200 move 600 435\n220 ldown\n240 lup\n300 ldown\n320 lup\n12000 ldown\n14000 dump end\n"
+                       "20000 quit\n");
+    ASSERT_EQ(run.result.exitCode, 0) << run.result.output;
+    const bool missing = std::string(picture) == "Missing";
+    EXPECT_EQ(Has(States(run.trace), "2 1 Level01"), missing) << picture << "\n" << run.trace;
+    if (!missing) EXPECT_EQ(Dump("end").At(10, 10), Rgb(PictureColour("Closing.bmp")));
+  }
+}
+
 }  // namespace
 }  // namespace tessera::test

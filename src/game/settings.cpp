@@ -6,11 +6,17 @@
 #include "app/engine_config.h"
 #include "app/profile.h"
 #include "gfx/pixel_format.h"
+#include "media/sound.h"
 
 namespace tessera {
 
 GameSettingsRecord GameSettings;
 uint16_t TalkColors[5] = {};
+
+namespace {
+// The sound channels read the player's volumes from here whenever a sound starts.
+const bool kVolumesBound = (BindVolumeSettings(&GameSettings.MusicVolume, &GameSettings.SoundVolume), true);
+}  // namespace
 
 uint16_t ParseColor(const char* text) {
   // A short text has no defined colour: black is what a missing colour looks like.

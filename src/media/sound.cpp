@@ -10,17 +10,11 @@
 
 #include "app/files.h"
 #include "app/log.h"
-#include "game/settings.h"
 #include "media/wav.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
 
 namespace tessera {
-
-// The settings live in the game layer, which is linked above this one. A weak
-// reference keeps this layer linkable on its own: in a program that never
-// touches the settings they cannot have left their defaults.
-extern GameSettingsRecord GameSettings __attribute__((weak));
 
 uint32_t ChannelEndTime[SOUND_CHANNELS] = {};
 uint32_t LastDuration = 0;
@@ -34,8 +28,13 @@ struct SoundState {
 };
 SoundState g_sound;
 
-int MusicVolumeSetting() { return &GameSettings ? GameSettings.MusicVolume : 100; }
-int SoundVolumeSetting() { return &GameSettings ? GameSettings.SoundVolume : 100; }
+// The player's volumes live with the game's settings, a layer above this one,
+// which binds them here; unbound, both are at full level.
+const int32_t* g_musicVolume = nullptr;
+const int32_t* g_soundVolume = nullptr;
+
+int MusicVolumeSetting() { return g_musicVolume ? *g_musicVolume : 100; }
+int SoundVolumeSetting() { return g_soundVolume ? *g_soundVolume : 100; }
 
 bool ValidChannel(int n) { return n >= 0 && n < SOUND_CHANNELS; }
 
@@ -199,5 +198,10 @@ int SetSoundVolume(int volume) {
 }
 
 void StopMusic() { EmptyChannel(MUSIC_CHANNEL); }
+
+void BindVolumeSettings(const int32_t* musicVolume, const int32_t* soundVolume) {
+  g_musicVolume = musicVolume;
+  g_soundVolume = soundVolume;
+}
 
 }  // namespace tessera

@@ -28,6 +28,10 @@ int SetMusicVolume(int volume);
 int SetSoundVolume(int volume);
 void StopMusic();
 
+// Where the player's volumes (0..100) are read when a sound starts; the game's
+// settings bind themselves here. Unbound, both are at full level.
+void BindVolumeSettings(const int32_t* musicVolume, const int32_t* soundVolume);
+
 // Whether the channel holds a loaded sound.
 bool ChannelHoldsSound(int channel);
 // The device movies stream their sound track to; null when running silent.

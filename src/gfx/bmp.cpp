@@ -1,10 +1,16 @@
 #include "gfx/bmp.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "app/engine_config.h"
 #include "app/files.h"
@@ -20,6 +26,7 @@ constexpr size_t INFO_HEADER_MIN = 40;
 constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_BITFIELDS = 3;
 constexpr int64_t MAX_SIDE = 65535;  // the Image record keeps 16-bit sides
+constexpr uint64_t ROW_BLOCK_BYTES = 256 * 1024;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) {
@@ -46,11 +53,82 @@ void ConvertRow(const uint8_t* src, uint16_t* out, int width, const ChannelTable
     out[x] = static_cast<uint16_t>(t.red[src[2]] | t.green[src[1]] | t.blue[src[0]]);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// Level pictures are 24-bit and loaded by the megabyte at every level start, so
+// their rows are converted eight pixels at a time: byte shuffles spread the
+// interleaved blue, green and red bytes into 16-bit lanes, and the channel
+// terms are formed exactly as PackRgb forms them (shift down to the channel's
+// width, up to its place, keep its mask; blue is not moved up). The last
+// pixels of a row that do not fill eight go through the tables.
+__attribute__((target("ssse3"))) void ConvertRow24Ssse3(const uint8_t* src, uint16_t* out, int width,
+                                                        const ChannelTables& t) {
+  const PixelFormatRecord& f = PixelFormat;
+  const __m128i redDown = _mm_cvtsi32_si128(2 + f.red.narrow);
+  const __m128i redUp = _mm_cvtsi32_si128(f.red.shift);
+  const __m128i greenDown = _mm_cvtsi32_si128(2 + f.green.narrow);
+  const __m128i greenUp = _mm_cvtsi32_si128(f.green.shift);
+  const __m128i blueDown = _mm_cvtsi32_si128(2 + f.blue.narrow);
+  const __m128i redMask = _mm_set1_epi16(static_cast<short>(f.red.mask));
+  const __m128i greenMask = _mm_set1_epi16(static_cast<short>(f.green.mask));
+  const __m128i blueMask = _mm_set1_epi16(static_cast<short>(f.blue.mask));
+  // Pixels 0-4 come from bytes 0-15, pixels 5-7 from bytes 8-23; -1 zeroes a byte.
+  const __m128i blueLow = _mm_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i blueHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1);
+  const __m128i greenLow = _mm_setr_epi8(1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i greenHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1);
+  const __m128i redLow = _mm_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i redHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1);
+  int x = 0;
+  for (; x + 8 <= width; x += 8, src += 24) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8));
+    const __m128i b = _mm_or_si128(_mm_shuffle_epi8(low, blueLow), _mm_shuffle_epi8(high, blueHigh));
+    const __m128i g = _mm_or_si128(_mm_shuffle_epi8(low, greenLow), _mm_shuffle_epi8(high, greenHigh));
+    const __m128i r = _mm_or_si128(_mm_shuffle_epi8(low, redLow), _mm_shuffle_epi8(high, redHigh));
+    const __m128i redTerm = _mm_and_si128(_mm_sll_epi16(_mm_srl_epi16(r, redDown), redUp), redMask);
+    const __m128i greenTerm = _mm_and_si128(_mm_sll_epi16(_mm_srl_epi16(g, greenDown), greenUp), greenMask);
+    const __m128i blueTerm = _mm_and_si128(_mm_srl_epi16(b, blueDown), blueMask);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(_mm_or_si128(redTerm, greenTerm), blueTerm));
+  }
+  ConvertRow<3>(src, out + x, width - x, t);
+}
+
+bool HasSsse3() {
+  static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+#endif
+
+void ConvertRow24(const uint8_t* src, uint16_t* out, int width, const ChannelTables& t) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (HasSsse3()) return ConvertRow24Ssse3(src, out, width, t);
+#endif
+  ConvertRow<3>(src, out, width, t);
+}
+
 // 32-bit pictures with explicit masks are accepted only in the common layout
 // (blue, green, red bytes, then alpha), which is what plain 32-bit rows hold.
 bool StandardMasks(const uint8_t* masks) {
   return U32(masks) == 0x00FF0000 && U32(masks + 4) == 0x0000FF00 && U32(masks + 8) == 0x000000FF;
 }
+
+// Room for bytes about to be read from a file. Not cleared first: a level
+// start reads megabytes of pictures, and every byte handed out is overwritten
+// by the read (a short read is a failure and the bytes are never looked at).
+class Scratch {
+ public:
+  uint8_t* Get(size_t n) {
+    if (n > capacity_) {
+      bytes_ = std::make_unique_for_overwrite<uint8_t[]>(n);
+      capacity_ = n;
+    }
+    return bytes_.get();
+  }
+
+ private:
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t capacity_ = 0;
+};
 
 // The decoder proper. `fetch(offset, n, scratch)` returns n bytes from the
 // member start, or null when they are not there; `available` is the number of
@@ -58,7 +136,7 @@ bool StandardMasks(const uint8_t* masks) {
 // is checked before anything is read or allocated.
 template <typename Fetch>
 BmpStatus Decode(uint64_t available, Fetch&& fetch, ImagePtr& out) {
-  std::vector<uint8_t> scratch;
+  Scratch scratch;
   const uint8_t* fileHeader = fetch(0, FILE_HEADER_SIZE, scratch);
   if (!fileHeader || fileHeader[0] != 'B' || fileHeader[1] != 'M') return BmpStatus::NotBmp;
 
@@ -96,24 +174,35 @@ BmpStatus Decode(uint64_t available, Fetch&& fetch, ImagePtr& out) {
   if (needed > available - dataStart) return BmpStatus::NotBmp;
 
   ImagePtr image;
-  const uint8_t* data = nullptr;
   try {
-    data = fetch(dataStart, static_cast<size_t>(needed), scratch);
-    if (!data) return BmpStatus::NotBmp;
     image = CreateImage(width, static_cast<int>(rows), 0);
   } catch (const std::bad_alloc&) {
     return BmpStatus::OutOfMemory;
   }
 
+  // The rows are read and converted a block at a time, in file order: the
+  // block stays in the cache between the read and the conversion (a whole
+  // level picture read at once does not), and the read room stays small.
   const ChannelTables tables;
-  for (int64_t y = 0; y < rows; ++y) {
-    const int64_t fileRow = topDown ? y : rows - 1 - y;
-    const uint8_t* src = data + static_cast<size_t>(fileRow) * stride;
-    uint16_t* dst = image->Row(static_cast<int>(y));
-    if (bytesPerPixel == 3)
-      ConvertRow<3>(src, dst, width, tables);
-    else
-      ConvertRow<4>(src, dst, width, tables);
+  const int64_t blockRows = std::max<int64_t>(1, static_cast<int64_t>(ROW_BLOCK_BYTES / stride));
+  for (int64_t first = 0; first < rows; first += blockRows) {
+    const int64_t count = std::min(blockRows, rows - first);
+    const uint8_t* block = nullptr;
+    try {
+      block = fetch(dataStart + static_cast<uint64_t>(first) * stride, static_cast<size_t>(count * stride), scratch);
+    } catch (const std::bad_alloc&) {
+      return BmpStatus::OutOfMemory;
+    }
+    if (!block) return BmpStatus::NotBmp;
+    for (int64_t k = 0; k < count; ++k) {
+      const int64_t fileRow = first + k;
+      const uint8_t* src = block + static_cast<size_t>(k) * stride;
+      uint16_t* dst = image->Row(static_cast<int>(topDown ? fileRow : rows - 1 - fileRow));
+      if (bytesPerPixel == 3)
+        ConvertRow24(src, dst, width, tables);
+      else
+        ConvertRow<4>(src, dst, width, tables);
+    }
   }
   out = std::move(image);
   return BmpStatus::Ok;
@@ -133,9 +222,9 @@ bool ReadAt(std::FILE* file, uint64_t position, void* out, size_t n) {
 
 BmpStatus DecodeFromFile(std::FILE* file, uint64_t start, uint64_t fileSize, ImagePtr& out) {
   if (start > fileSize) return BmpStatus::NotBmp;
-  auto fetch = [&](uint64_t offset, size_t n, std::vector<uint8_t>& scratch) -> const uint8_t* {
-    scratch.resize(n);
-    return ReadAt(file, start + offset, scratch.data(), n) ? scratch.data() : nullptr;
+  auto fetch = [&](uint64_t offset, size_t n, Scratch& scratch) -> const uint8_t* {
+    uint8_t* bytes = scratch.Get(n);
+    return ReadAt(file, start + offset, bytes, n) ? bytes : nullptr;
   };
   return Decode(fileSize - start, fetch, out);
 }
@@ -166,13 +255,17 @@ uint32_t FindArchiveMember(const char* path, std::FILE* archive) {
   const size_t nameLength = std::strlen(name);
 
   if (FileSize(archive) < static_cast<uint64_t>(ARCHIVE_INDEX_END)) return 0;
-  std::vector<uint8_t> index(ARCHIVE_INDEX_END);
-  if (!ReadAt(archive, 0, index.data(), index.size())) return 0;
-  const int32_t count = I32(index.data());
+  uint8_t countBytes[4];
+  if (!ReadAt(archive, 0, countBytes, sizeof countBytes)) return 0;
+  const int32_t count = I32(countBytes);
   if (count < 0 || count > ARCHIVE_MAX_MEMBERS) return 0;
+  // Only the used entries are read: every picture of a level start looks its
+  // name up, and most archives use a fraction of the 300 entries.
+  std::vector<uint8_t> index(static_cast<size_t>(count) * ARCHIVE_ENTRY_SIZE);
+  if (count > 0 && !ReadAt(archive, 4, index.data(), index.size())) return 0;
 
   for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* entry = index.data() + 4 + static_cast<size_t>(i) * ARCHIVE_ENTRY_SIZE;
+    const uint8_t* entry = index.data() + static_cast<size_t>(i) * ARCHIVE_ENTRY_SIZE;
     const char* entryName = reinterpret_cast<const char*>(entry);
     // An entry without its terminator names nothing rather than running on.
     const size_t entryLength = strnlen(entryName, ARCHIVE_NAME_SIZE);
@@ -185,7 +278,7 @@ uint32_t FindArchiveMember(const char* path, std::FILE* archive) {
 
 BmpStatus DecodeBmp(const uint8_t* data, size_t size, ImagePtr& out) {
   if (!data) return BmpStatus::NotBmp;
-  auto fetch = [&](uint64_t offset, size_t n, std::vector<uint8_t>&) -> const uint8_t* {
+  auto fetch = [&](uint64_t offset, size_t n, Scratch&) -> const uint8_t* {
     return offset <= size && n <= size - offset ? data + offset : nullptr;
   };
   return Decode(size, fetch, out);

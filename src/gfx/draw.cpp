@@ -238,7 +238,18 @@ void FillPacked(int64_t x, int64_t y, int64_t w, int64_t h, uint16_t colour, uin
   const Range cols = Overlap(0, w, x, W, w);
   const Range rows = Overlap(0, h, y, H, h);
   if (cols.Empty() || rows.Empty()) return;
-  for (int j = rows.lo; j < rows.hi; ++j) std::fill_n(At(destination, x + cols.lo, y + j), cols.hi - cols.lo, colour);
+  const int n = cols.hi - cols.lo;
+  uint16_t* row = At(destination, x + cols.lo, y + rows.lo);
+  // The sides of frames and grid lines are columns of one- or two-pixel runs,
+  // where a general fill spends more on setting up than on writing.
+  if (n <= 2) {
+    for (int j = rows.lo; j < rows.hi; ++j, row += W) {
+      row[0] = colour;
+      row[n - 1] = colour;
+    }
+    return;
+  }
+  for (int j = rows.lo; j < rows.hi; ++j, row += W) std::fill_n(row, n, colour);
 }
 
 bool OffScreen(int64_t x, int64_t y, int64_t w, int64_t h) { return x + w <= 0 || x >= W || y + h <= 0 || y >= H; }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -19,7 +20,18 @@ void ReadWorkDir() {
 
 void ComposePath(char* out, size_t size, const char* folder, const char* name) {
   if (size == 0) return;
-  std::snprintf(out, size, "%s\\%s", folder, name);
+  // Paths are composed for every caption drawn, so this is the formatted
+  // "%s\\%s" written out as three bounded copies.
+  size_t n = 0;
+  auto put = [&](const char* text, size_t length) {
+    const size_t take = std::min(length, size - 1 - n);
+    std::memcpy(out + n, text, take);
+    n += take;
+  };
+  if (folder) put(folder, std::strlen(folder));
+  put("\\", 1);
+  if (name) put(name, std::strlen(name));
+  out[n] = '\0';
 }
 
 void ReadEngineConfig() {

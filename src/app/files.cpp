@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace tessera {
@@ -71,10 +72,18 @@ std::string HostPath(const std::string& composed) {
 }
 
 FilePtr OpenFile(const std::string& composed, const char* mode) {
-  std::string host = HostPath(composed);
-  // A folder opens for reading on this system but not as a file the game can use.
+  // When the path exists as written (the usual case), the stat that finds it
+  // also tells whether it is a folder; only a miss pays for the case repair.
+  std::string host = composed;
+  std::replace(host.begin(), host.end(), '\\', '/');
   struct stat st;
-  if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
+  bool found = !host.empty() && ::stat(host.c_str(), &st) == 0;
+  if (!found) {
+    host = HostPath(composed);
+    found = ::stat(host.c_str(), &st) == 0;
+  }
+  // A folder opens for reading on this system but not as a file the game can use.
+  if (found && S_ISDIR(st.st_mode)) return nullptr;
   return FilePtr(std::fopen(host.c_str(), mode));
 }
 

@@ -1,7 +1,6 @@
 #include "app/profile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstring>
 #include <unordered_map>
@@ -24,10 +23,24 @@ struct ParsedFile {
   std::vector<Section> sections;
 };
 
+// Letter case is folded for ASCII only (the "C" locale's rule, which the game
+// never changes): multi-byte names pass through as they are.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out) c = LowerAscii(c);
   return out;
+}
+
+// `lower` is already folded; `name` is compared as if it were. Lookups run on
+// every frame that shows a caption, so they fold as they compare instead of
+// building folded copies.
+bool SameName(const std::string& lower, const char* name) {
+  size_t i = 0;
+  for (; i < lower.size(); ++i)
+    if (name[i] == '\0' || LowerAscii(name[i]) != lower[i]) return false;
+  return name[i] == '\0';
 }
 
 std::string_view Trim(std::string_view text) {
@@ -70,12 +83,20 @@ std::unordered_map<std::string, ParsedFile>& Cache() {
 }
 
 const ParsedFile* Load(const char* path) {
-  std::string host = HostPath(path ? path : "");
+  // Every lookup revalidates its file, and scripts are read key by key: when
+  // the path exists as written (the usual case) its one stat both maps the path
+  // and stamps the file. Only a miss pays for the letter-case repair.
+  static std::string host;  // kept between calls: no allocation per lookup
+  host.assign(path ? path : "");
+  std::replace(host.begin(), host.end(), '\\', '/');
   FileStamp stamp;
   auto& cache = Cache();
-  if (!StatFile(host, stamp)) {
-    cache.erase(host);
-    return nullptr;
+  if (host.empty() || !StatFile(host, stamp)) {
+    host = HostPath(path ? path : "");
+    if (!StatFile(host, stamp)) {
+      cache.erase(host);
+      return nullptr;
+    }
   }
   auto it = cache.find(host);
   if (it != cache.end() && it->second.stamp == stamp) return &it->second;
@@ -94,12 +115,12 @@ const ParsedFile* Load(const char* path) {
 }
 
 const std::string* Find(const ParsedFile& file, const char* section, const char* key) {
-  std::string s = Lower(section ? section : "");
-  std::string k = Lower(key ? key : "");
+  const char* s = section ? section : "";
+  const char* k = key ? key : "";
   for (const Section& sec : file.sections) {
-    if (sec.name != s) continue;
+    if (!SameName(sec.name, s)) continue;
     for (const auto& [name, value] : sec.entries)
-      if (name == k) return &value;
+      if (SameName(name, k)) return &value;
   }
   return nullptr;
 }

@@ -1,6 +1,5 @@
 #include "game/localization.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/engine_config.h"
@@ -31,7 +30,9 @@ void LookupText(char* destination, const char* key, int section) {
     key = plus + 1;
   }
   char keyBuffer[128];
-  std::snprintf(keyBuffer, sizeof keyBuffer, "%s", key);
+  const size_t keyLength = strnlen(key, sizeof keyBuffer - 1);
+  std::memcpy(keyBuffer, key, keyLength);
+  keyBuffer[keyLength] = '\0';
   GetPrivateProfileString(sectionName, keyBuffer, "", destination, 256, path);
 }
 

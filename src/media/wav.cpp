@@ -38,6 +38,9 @@ std::unique_ptr<RiffFile> RiffFile::Open(const char* composedPath) {
 
 bool RiffFile::Seek(uint64_t offset) {
   if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
+  // Chunks usually follow one another: a move to where the reader already
+  // stands would only throw away the read-ahead.
+  if (offset == position_ && !failed_) return true;
   if (::fseeko(file_.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
   position_ = offset;
   return true;

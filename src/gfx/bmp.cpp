@@ -1,6 +1,10 @@
 #include "gfx/bmp.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -208,7 +212,17 @@ BmpStatus Decode(uint64_t available, Fetch&& fetch, ImagePtr& out) {
   return BmpStatus::Ok;
 }
 
+// Pictures are read with positioned reads on the file's descriptor: a level
+// start opens the archive once per picture, and every stdio seek would throw
+// away its read-ahead and cost a system call of its own. A stream without a
+// descriptor is read through stdio.
 uint64_t FileSize(std::FILE* file) {
+  const int fd = ::fileno(file);
+  if (fd >= 0) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
+    return static_cast<uint64_t>(st.st_size);
+  }
   if (std::fseek(file, 0, SEEK_END) != 0) return 0;
   const long size = std::ftell(file);
   return size < 0 ? 0 : static_cast<uint64_t>(size);
@@ -216,17 +230,77 @@ uint64_t FileSize(std::FILE* file) {
 
 bool ReadAt(std::FILE* file, uint64_t position, void* out, size_t n) {
   if (position > static_cast<uint64_t>(LONG_MAX)) return false;
-  if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return false;
-  return std::fread(out, 1, n, file) == n;
+  const int fd = ::fileno(file);
+  if (fd < 0) {
+    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return false;
+    return std::fread(out, 1, n, file) == n;
+  }
+  auto* bytes = static_cast<uint8_t*>(out);
+  while (n > 0) {
+    const ssize_t got = ::pread(fd, bytes, n, static_cast<off_t>(position));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    n -= static_cast<size_t>(got);
+    position += static_cast<uint64_t>(got);
+  }
+  return true;
 }
 
 BmpStatus DecodeFromFile(std::FILE* file, uint64_t start, uint64_t fileSize, ImagePtr& out) {
   if (start > fileSize) return BmpStatus::NotBmp;
+  // The headers, and the whole of a small picture, come from one read of the
+  // member's first bytes.
+  struct Head {
+    uint8_t bytes[4096];
+    uint64_t at = 0;
+    size_t length = 0;
+  };
+  auto head = std::make_unique<Head>();
   auto fetch = [&](uint64_t offset, size_t n, Scratch& scratch) -> const uint8_t* {
+    const uint64_t at = start + offset;
+    if (at > fileSize || n > fileSize - at) return nullptr;
+    if (at >= head->at && at + n <= head->at + head->length) return head->bytes + (at - head->at);
+    if (n <= sizeof head->bytes) {
+      const size_t length = static_cast<size_t>(std::min<uint64_t>(sizeof head->bytes, fileSize - at));
+      head->length = 0;
+      if (!ReadAt(file, at, head->bytes, length)) return nullptr;
+      head->at = at;
+      head->length = length;
+      return head->bytes;
+    }
     uint8_t* bytes = scratch.Get(n);
-    return ReadAt(file, start + offset, bytes, n) ? bytes : nullptr;
+    return ReadAt(file, at, bytes, n) ? bytes : nullptr;
   };
   return Decode(fileSize - start, fetch, out);
+}
+
+// FindArchiveMember with the archive's size already known.
+uint32_t FindMember(const char* path, std::FILE* archive, uint64_t archiveSize) {
+  const char* slash = std::strrchr(path, '\\');
+  const char* name = slash ? slash + 1 : path;
+  const size_t nameLength = std::strlen(name);
+
+  if (archiveSize < static_cast<uint64_t>(ARCHIVE_INDEX_END)) return 0;
+  uint8_t countBytes[4];
+  if (!ReadAt(archive, 0, countBytes, sizeof countBytes)) return 0;
+  const int32_t count = I32(countBytes);
+  if (count < 0 || count > ARCHIVE_MAX_MEMBERS) return 0;
+  // Only the used entries are read: every picture of a level start looks its
+  // name up, and most archives use a fraction of the 300 entries.
+  std::vector<uint8_t> index(static_cast<size_t>(count) * ARCHIVE_ENTRY_SIZE);
+  if (count > 0 && !ReadAt(archive, 4, index.data(), index.size())) return 0;
+
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* entry = index.data() + static_cast<size_t>(i) * ARCHIVE_ENTRY_SIZE;
+    const char* entryName = reinterpret_cast<const char*>(entry);
+    // An entry without its terminator names nothing rather than running on.
+    const size_t entryLength = strnlen(entryName, ARCHIVE_NAME_SIZE);
+    if (entryLength == ARCHIVE_NAME_SIZE) continue;
+    if (entryLength == nameLength && std::memcmp(entryName, name, nameLength) == 0)
+      return U32(entry + ARCHIVE_NAME_SIZE);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -250,30 +324,7 @@ const char* ArchiveForPath(const char* path) {
 
 uint32_t FindArchiveMember(const char* path, std::FILE* archive) {
   if (!path || !archive) return 0;
-  const char* slash = std::strrchr(path, '\\');
-  const char* name = slash ? slash + 1 : path;
-  const size_t nameLength = std::strlen(name);
-
-  if (FileSize(archive) < static_cast<uint64_t>(ARCHIVE_INDEX_END)) return 0;
-  uint8_t countBytes[4];
-  if (!ReadAt(archive, 0, countBytes, sizeof countBytes)) return 0;
-  const int32_t count = I32(countBytes);
-  if (count < 0 || count > ARCHIVE_MAX_MEMBERS) return 0;
-  // Only the used entries are read: every picture of a level start looks its
-  // name up, and most archives use a fraction of the 300 entries.
-  std::vector<uint8_t> index(static_cast<size_t>(count) * ARCHIVE_ENTRY_SIZE);
-  if (count > 0 && !ReadAt(archive, 4, index.data(), index.size())) return 0;
-
-  for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* entry = index.data() + static_cast<size_t>(i) * ARCHIVE_ENTRY_SIZE;
-    const char* entryName = reinterpret_cast<const char*>(entry);
-    // An entry without its terminator names nothing rather than running on.
-    const size_t entryLength = strnlen(entryName, ARCHIVE_NAME_SIZE);
-    if (entryLength == ARCHIVE_NAME_SIZE) continue;
-    if (entryLength == nameLength && std::memcmp(entryName, name, nameLength) == 0)
-      return U32(entry + ARCHIVE_NAME_SIZE);
-  }
-  return 0;
+  return FindMember(path, archive, FileSize(archive));
 }
 
 BmpStatus DecodeBmp(const uint8_t* data, size_t size, ImagePtr& out) {
@@ -294,7 +345,7 @@ int LoadBmpImage(const char* path, ImagePtr& slot, int loose) {
   const uint64_t fileSize = FileSize(file.get());
   uint64_t start = 0;
   if (packed) {
-    start = FindArchiveMember(path, file.get());
+    start = FindMember(path, file.get(), fileSize);
     if (start == 0) {  // offset 0 is the archive's own start: the member is missing
       ShowMessage(notBmp.c_str());
       return 0;

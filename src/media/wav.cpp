@@ -1,8 +1,11 @@
 #include "media/wav.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -10,6 +13,7 @@ namespace tessera {
 
 namespace {
 
+constexpr size_t READ_AHEAD = 4096;
 constexpr uint32_t ID_RIFF = FourCC('R', 'I', 'F', 'F');
 constexpr uint32_t ID_LIST = FourCC('L', 'I', 'S', 'T');
 constexpr uint32_t ID_WAVE = FourCC('W', 'A', 'V', 'E');
@@ -36,22 +40,53 @@ std::unique_ptr<RiffFile> RiffFile::Open(const char* composedPath) {
   return std::unique_ptr<RiffFile>(new RiffFile(std::move(f), static_cast<uint64_t>(st.st_size)));
 }
 
+// The reader keeps its own read-ahead and reads with positioned reads: chunk
+// navigation seeks back and forth over the first bytes of the file, and every
+// stdio seek would throw the read-ahead away and cost a system call.
 bool RiffFile::Seek(uint64_t offset) {
   if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
-  // Chunks usually follow one another: a move to where the reader already
-  // stands would only throw away the read-ahead.
-  if (offset == position_ && !failed_) return true;
-  if (::fseeko(file_.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
   position_ = offset;
   return true;
 }
 
+size_t RiffFile::ReadFromFile(uint8_t* destination, size_t count) {
+  const int fd = ::fileno(file_.get());
+  size_t done = 0;
+  while (done < count) {
+    const uint64_t at = position_ + done;
+    if (at > static_cast<uint64_t>(INT64_MAX)) break;
+    const ssize_t got = ::pread(fd, destination + done, count - done, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) failed_ = true;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
+}
+
 size_t RiffFile::Read(void* destination, size_t count) {
-  if (count == 0) return 0;
-  size_t got = std::fread(destination, 1, count, file_.get());
-  position_ += got;
-  if (got < count && std::ferror(file_.get())) failed_ = true;
-  return got;
+  auto* out = static_cast<uint8_t*>(destination);
+  size_t done = 0;
+  while (done < count) {
+    if (position_ >= bufferAt_ && position_ - bufferAt_ < bufferLength_) {
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(count - done, bufferAt_ + bufferLength_ - position_));
+      std::memcpy(out + done, buffer_.get() + (position_ - bufferAt_), n);
+      done += n;
+      position_ += n;
+      continue;
+    }
+    if (count - done >= READ_AHEAD) {  // samples go straight to their destination
+      const size_t got = ReadFromFile(out + done, count - done);
+      done += got;
+      position_ += got;
+      break;
+    }
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(READ_AHEAD);
+    bufferAt_ = position_;
+    bufferLength_ = ReadFromFile(buffer_.get(), READ_AHEAD);
+    if (bufferLength_ == 0) break;
+  }
+  return done;
 }
 
 bool RiffFile::ReadHeader(WaveChunk& chunk) {

@@ -80,10 +80,17 @@ class RiffFile {
   explicit RiffFile(FilePtr file, uint64_t size) : file_(std::move(file)), size_(size) {}
   bool ReadHeader(WaveChunk& chunk);
 
+  // Copies up to `count` bytes at the current position straight from the file.
+  size_t ReadFromFile(uint8_t* destination, size_t count);
+
   FilePtr file_;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
   bool failed_ = false;
+  // Read-ahead of the chunk headers; seeks within it cost nothing.
+  std::unique_ptr<uint8_t[]> buffer_;
+  uint64_t bufferAt_ = 0;
+  size_t bufferLength_ = 0;
 };
 using RiffFilePtr = std::unique_ptr<RiffFile>;
 

@@ -57,16 +57,11 @@ void AddLevelPictures(PictureFolder& pictures) {
         for (auto& j : jobs) j.second.wait();
     }
   for (auto& [name, job] : jobs) pictures.Add(name, job.get());
-  for (int digit = 0; digit < 3; ++digit) {
-    int side = PIECE_SIDES[digit];
-    std::string d = std::to_string(digit);
-    pictures.Add("stone" + d + ".bmp", PaintStone(side));
-    for (int f = 0; f < 4; ++f) pictures.Add("StoneExplode" + d + std::to_string(f) + ".bmp", PaintExplosion(side, f));
-    for (int kind = 0; kind < 2; ++kind)
-      for (int f = 0; f < 4; ++f)
-        pictures.Add("Spider" + d + std::to_string(kind) + std::to_string(f) + ".bmp", PaintSpider(side, kind, f));
-    pictures.Add("cobweb" + d + ".bmp", PaintCobweb(side));
-  }
+}
+
+void AddBoardSprites(PictureFolder& pictures) {
+  for (int side : PIECE_SIDES)
+    for (ArchiveMember& m : BoardSpriteFiles(side)) pictures.members.push_back(std::move(m));
 }
 
 Canvas Downscale(const Canvas& src, int w, int h, float zoom, float cx, float cy) {
@@ -151,7 +146,32 @@ bool WriteMovies(const std::string& dir, DemoLanguage language, std::string& err
 
 }  // namespace
 
-bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
+int PieceSizeDigit(int side) {
+  for (int digit = 0; digit < 3; ++digit)
+    if (PIECE_SIDES[digit] == side) return digit;
+  return -1;
+}
+
+std::vector<ArchiveMember> BoardSpriteFiles(int side) {
+  std::vector<ArchiveMember> out;
+  int digit = PieceSizeDigit(side);
+  if (digit < 0) return out;
+  std::string d = std::to_string(digit);
+  auto add = [&](const std::string& name, const Canvas& c) { out.push_back({name, c.EncodeBmp()}); };
+  add("stone" + d + ".bmp", PaintStone(side));
+  for (int f = 0; f < 4; ++f) add("StoneExplode" + d + std::to_string(f) + ".bmp", PaintExplosion(side, f));
+  for (int kind = 0; kind < 2; ++kind)
+    for (int f = 0; f < 4; ++f)
+      add("Spider" + d + std::to_string(kind) + std::to_string(f) + ".bmp", PaintSpider(side, kind, f));
+  add("cobweb" + d + ".bmp", PaintCobweb(side));
+  return out;
+}
+
+namespace {
+
+// The demo and an empty game share everything but the levels: an empty game's
+// script holds only the introduction section, with no pictures to show.
+bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool withLevels, std::string& error) {
   if (!MakeHostDirs(dir) || !MakeHostDirs(dir + "/Save")) {
     error = "cannot create " + dir;
     return false;
@@ -170,14 +190,15 @@ bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::st
     return false;
   };
   if (!write("System.ini", MakeSystemIni(language, loose)) || !write("Game.ini", MakeGameIni())) return false;
-  std::string script = MakeLevelScript(campaign, language);
+  std::string script = withLevels ? MakeLevelScript(campaign, language) : "[GameBegin]\r\nTotalBeginPicture=0\r\n";
   std::string local = MakeLocalization(language);
   if (!write(loose ? "Script/ScriptEntry.txt" : "Script.dat", script)) return false;
   if (!write(loose ? "Localization/Localization.txt" : "Localization.dat", local)) return false;
 
   PictureFolder menu{"Menu", {}}, pictures{"Picture", {}}, heads{"Head", {}};
   for (const NamedPicture& p : MakeInterfacePictures(language)) menu.Add(p.name, p.canvas);
-  AddLevelPictures(pictures);
+  if (withLevels) AddLevelPictures(pictures);
+  AddBoardSprites(pictures);
   for (const NamedPicture& p : MakeScenePictures(language)) pictures.Add(p.name, p.canvas);
   const std::pair<const char*, Face> faces[] = {
       {"Mira", Face::Painter}, {"Tomas", Face::Keeper}, {"Wisp", Face::Wisp}, {"Raven", Face::Raven}};
@@ -203,6 +224,16 @@ bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::st
       return false;
     }
   return WriteMovies(dir, language, error);
+}
+
+}  // namespace
+
+bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
+  return WriteGame(dir, language, loose, true, error);
+}
+
+bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
+  return WriteGame(dir, language, loose, false, error);
 }
 
 int MakeDemoCommand(const std::vector<std::string>& args) {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "gfx/bmp_write.h"
 
 namespace tessera::tool {
@@ -30,11 +32,21 @@ bool MakeHostDirs(const std::string& path) {
 bool WriteHostFile(const std::string& path, const Bytes& bytes) {
   fs::path p(path);
   if (p.has_parent_path() && !MakeHostDirs(p.parent_path().string())) return false;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  // Written beside the target and renamed over it: a failed or interrupted write
+  // never leaves a half-written game file, and a file shared through a hard link
+  // is replaced rather than changed under its other names.
+  std::string temp = path + ".part" + std::to_string(::getpid());
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return false;
   bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fclose(f) == 0 && ok;
-  return ok;
+  std::error_code ec;
+  if (ok) fs::rename(temp, path, ec);
+  if (!ok || ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
 }
 
 bool WriteHostFile(const std::string& path, const std::string& text) {

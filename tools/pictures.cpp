@@ -348,4 +348,112 @@ Canvas PaintCobweb(int side) {
   return c;
 }
 
+namespace {
+
+// Hue turns as a rotation of the chroma plane of YIQ: brightness is kept, so the
+// picture keeps its shapes and only its colours change.
+void TurnPixel(const uint8_t* in, uint8_t* out, float c, float s) {
+  float r = in[0], g = in[1], b = in[2];
+  float y = 0.299f * r + 0.587f * g + 0.114f * b;
+  float i = 0.596f * r - 0.274f * g - 0.322f * b;
+  float q = 0.211f * r - 0.523f * g + 0.312f * b;
+  float i2 = i * c - q * s, q2 = i * s + q * c;
+  auto put = [](float v) { return static_cast<uint8_t>(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+  out[0] = put(y + 0.956f * i2 + 0.621f * q2);
+  out[1] = put(y - 0.272f * i2 - 0.647f * q2);
+  out[2] = put(y - 1.106f * i2 + 1.703f * q2);
+}
+
+struct DecoyRecipe {
+  float hue;
+  bool mirror;
+};
+// A small turn first (the hard one), then the mirror image, which a turn of the
+// hue keeps apart from the solution where the picture is alike on both sides.
+constexpr DecoyRecipe DECOYS[] = {{0.12f, false}, {0.5f, true}, {0.33f, false}, {0.75f, true}};
+
+double PieceDifference(const Canvas& a, const Canvas& b, int x0, int y0, int side) {
+  double sum = 0;
+  for (int y = y0; y < y0 + side; ++y) {
+    const uint8_t* pa = &a.rgb[(static_cast<size_t>(y) * a.width + x0) * 3];
+    const uint8_t* pb = &b.rgb[(static_cast<size_t>(y) * b.width + x0) * 3];
+    for (int k = 0; k < side * 3; ++k) sum += std::abs(int(pa[k]) - int(pb[k]));
+  }
+  return sum / (3.0 * side * side);
+}
+
+float HueOf(const uint8_t* p) {
+  float r = p[0], g = p[1], b = p[2];
+  float hi = std::max({r, g, b}), lo = std::min({r, g, b}), d = hi - lo;
+  if (d <= 0) return 0;
+  float h = hi == r ? (g - b) / d : hi == g ? 2 + (b - r) / d : 4 + (r - g) / d;
+  return h / 6.0f;
+}
+
+// Blends the decoy towards a saturated colour at each pixel's own brightness
+// (never darker than a dim shade, so black areas take colour too), as far as
+// the solution's pixel there is grey. The colour is the complement of the
+// solution's own hue, so the tint always moves away from what the player must
+// tell apart, and `greyHue` where the solution has no hue at all.
+void Tint(Canvas& decoy, const Canvas& solution, float greyHue, float strength) {
+  for (size_t at = 0; at + 2 < decoy.rgb.size(); at += 3) {
+    const uint8_t* s = &solution.rgb[at];
+    uint8_t* p = &decoy.rgb[at];
+    int hi = std::max({s[0], s[1], s[2]}), lo = std::min({s[0], s[1], s[2]});
+    float grey = 1.0f - (hi > 0 ? float(hi - lo) / hi : 0.0f);
+    float hue = hi - lo < 8 ? greyHue : HueOf(s) + 0.5f;
+    int bright = std::max({p[0], p[1], p[2]});
+    Colour target = Hsv(hue, 0.8f, std::max(bright / 255.0f, 0.35f));
+    float k = strength * grey;
+    p[0] = static_cast<uint8_t>(std::clamp(p[0] + (target.r - p[0]) * k + 0.5f, 0.0f, 255.0f));
+    p[1] = static_cast<uint8_t>(std::clamp(p[1] + (target.g - p[1]) * k + 0.5f, 0.0f, 255.0f));
+    p[2] = static_cast<uint8_t>(std::clamp(p[2] + (target.b - p[2]) * k + 0.5f, 0.0f, 255.0f));
+  }
+}
+
+}  // namespace
+
+Canvas RotateHue(const Canvas& src, float turns) {
+  Canvas out(src.width, src.height);
+  float angle = 2 * PI * turns;
+  float c = std::cos(angle), s = std::sin(angle);
+  for (size_t at = 0; at + 2 < src.rgb.size(); at += 3) TurnPixel(&src.rgb[at], &out.rgb[at], c, s);
+  return out;
+}
+
+Canvas MakePictureDecoy(const Canvas& solution, int index, int pieceSide) {
+  const DecoyRecipe& r = DECOYS[std::clamp(index - 1, 0, 3)];
+  const Canvas turned = RotateHue(r.mirror ? solution.Mirrored() : solution, r.hue);
+  // The lightest tint that sets every piece apart, the same over the whole
+  // picture, so no piece gives itself away by a patch of its own.
+  Canvas decoy;
+  for (float strength : {0.15f, 0.25f, 0.35f, 0.5f, 0.7f, 0.9f}) {
+    decoy = turned;
+    Tint(decoy, solution, r.hue, strength);
+    if (pieceSide <= 0 || WeakestPieceDifference(solution, decoy, pieceSide) >= DECOY_MIN_DIFFERENCE) return decoy;
+  }
+  for (int y = 0; y + pieceSide <= decoy.height; y += pieceSide)
+    for (int x = 0; x + pieceSide <= decoy.width; x += pieceSide) {
+      // Pieces still alike are flat and colourless in both pictures; the tint
+      // acts on them alone, whatever colour is already there.
+      for (int step = 0; step < 8 && PieceDifference(solution, decoy, x, y, pieceSide) < DECOY_MIN_DIFFERENCE; ++step)
+        for (int yy = y; yy < y + pieceSide; ++yy)
+          for (int xx = x; xx < x + pieceSide; ++xx) {
+            uint8_t* p = &decoy.rgb[(static_cast<size_t>(yy) * decoy.width + xx) * 3];
+            Colour target = Hsv(r.hue + 0.5f * step / 8.0f, 0.9f, std::max(std::max({p[0], p[1], p[2]}) / 255.0f, 0.5f));
+            decoy.Set(xx, yy, Mix(Colour{float(p[0]), float(p[1]), float(p[2])}, target, 0.35f));
+          }
+    }
+  return decoy;
+}
+
+double WeakestPieceDifference(const Canvas& a, const Canvas& b, int pieceSide) {
+  if (pieceSide <= 0 || a.width != b.width || a.height != b.height) return 0;
+  double weakest = 1e9;
+  for (int y = 0; y + pieceSide <= a.height; y += pieceSide)
+    for (int x = 0; x + pieceSide <= a.width; x += pieceSide)
+      weakest = std::min(weakest, PieceDifference(a, b, x, y, pieceSide));
+  return weakest;
+}
+
 }  // namespace tessera::tool

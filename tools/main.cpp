@@ -1,11 +1,12 @@
-// tessera-tool: the content tool (picture archives, the demo campaign, the
-// game-folder linter).
+// tessera-tool: the content tool (picture archives, the demo campaign, levels
+// from the player's own pictures, the game-folder linter).
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "archive.h"
 #include "demo.h"
+#include "import.h"
 #include "lint.h"
 
 namespace {
@@ -16,7 +17,9 @@ int Usage() {
                "       tessera-tool archive extract FILE DIR\n"
                "       tessera-tool archive pack FILE BMP...\n"
                "       tessera-tool lint DIR\n"
-               "       tessera-tool make-demo DIR [--language english|chinese-simplified|chinese-traditional] [--loose]\n");
+               "       tessera-tool make-demo DIR [--language english|chinese-simplified|chinese-traditional] [--loose]\n"
+               "       tessera-tool import DIR IMAGE... [--title TEXT] [--pieces 25|50|100] [--layers 2..5]\n"
+               "                           [--time SECONDS] [--stones PERCENT] [--spiders N]\n");
   return 2;
 }
 
@@ -28,6 +31,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> rest(argv + 2, argv + argc);
   if (command == "archive") return tessera::tool::ArchiveCommand(rest);
   if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
+  if (command == "import") return tessera::tool::ImportCommand(rest);
   if (command == "lint") return tessera::tool::LintCommand(rest);
   return Usage();
 }

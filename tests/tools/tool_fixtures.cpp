@@ -1,5 +1,7 @@
 #include "tools/tool_fixtures.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -31,17 +33,54 @@ std::vector<uint8_t> SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8
   return EncodeBmp24(width, height, rgb.data());
 }
 
+namespace {
+
+// One folder per build of the tool, shared by every test process: the tool's
+// size and modification time name it, a lock file lets one process make it while
+// the others wait, and it appears under its name only once it is complete.
+std::string CachedGame(const std::string& variant, const std::string& makeArgs) {
+  fs::path tool(TESSERA_TOOL_BINARY);
+  std::error_code ec;
+  auto size = fs::file_size(tool, ec);
+  auto stamp = fs::last_write_time(tool, ec).time_since_epoch().count();
+  fs::path cache = tool.parent_path() / "Testing" / "Temporary" / "game-cache";
+  fs::create_directories(cache, ec);
+  std::string key = variant + "-" + std::to_string(size) + "-" + std::to_string(stamp);
+  fs::path ready = cache / key;
+  int lock = ::open((cache / (variant + ".lock")).c_str(), O_CREAT | O_RDWR, 0644);
+  if (lock >= 0) ::flock(lock, LOCK_EX);
+  if (!fs::exists(ready / "game", ec)) {
+    // Folders of older builds of the tool, and any left by a process that died
+    // while making one, are of no use any more.
+    for (const auto& e : fs::directory_iterator(cache, ec))
+      if (e.is_directory() && (e.path().filename().string().rfind(variant + "-", 0) == 0 ||
+                               e.path().filename().string().rfind("building-" + variant + "-", 0) == 0))
+        fs::remove_all(e.path(), ec);
+    fs::path building = cache / ("building-" + key + "-" + std::to_string(::getpid()));
+    fs::remove_all(building, ec);
+    RunResult r = RunTool("make-demo " + Quote((building / "game").string()) + makeArgs);
+    if (r.exitCode == 0) fs::rename(building, ready, ec);
+    fs::remove_all(building, ec);
+  }
+  if (lock >= 0) ::close(lock);
+  return fs::exists(ready / "game", ec) ? (ready / "game").string() : std::string();
+}
+
+}  // namespace
+
 const std::string& SharedDemo(bool loose) {
-  static std::unique_ptr<ScratchDir> dirs[2];
   static std::string paths[2];
+  static bool asked[2] = {false, false};
   int i = loose ? 1 : 0;
-  if (!dirs[i]) {
-    dirs[i] = std::make_unique<ScratchDir>();
-    paths[i] = dirs[i]->path() + "/game";
-    RunResult r = RunTool("make-demo " + Quote(paths[i]) + (loose ? " --loose" : ""));
-    if (r.exitCode != 0) paths[i].clear();
+  if (!asked[i]) {
+    asked[i] = true;
+    paths[i] = CachedGame(loose ? "demo-loose" : "demo-packaged", loose ? " --loose" : "");
   }
   return paths[i];
+}
+
+void DeepCopy(const std::string& from, const std::string& to) {
+  fs::copy(from, to, fs::copy_options::recursive);
 }
 
 void LinkCopy(const std::string& from, const std::string& to) {

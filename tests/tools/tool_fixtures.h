@@ -15,8 +15,12 @@ std::string Quote(const std::string& s);
 // A 24-bit BMP filled with one colour.
 std::vector<uint8_t> SolidBmp(int width, int height, uint8_t r = 90, uint8_t g = 120, uint8_t b = 200);
 
-// A demo folder generated once per test run (English); never change it, copy it.
+// A demo folder (English) generated once per build of the tool and shared by
+// every test process; never change it, copy it.
 const std::string& SharedDemo(bool loose);
+
+// A full copy (no links): for a tool that rewrites the files it is given.
+void DeepCopy(const std::string& from, const std::string& to);
 
 // Copies a folder tree with hard links; change files only through ReplaceFile.
 void LinkCopy(const std::string& from, const std::string& to);

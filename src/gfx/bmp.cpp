@@ -51,6 +51,24 @@ struct ChannelTables {
   }
 };
 
+bool SameChannel(const ChannelFormat& a, const ChannelFormat& b) {
+  return a.mask == b.mask && a.shift == b.shift && a.narrow == b.narrow;
+}
+
+// The tables of the current layout, made again only when the layout changes:
+// a level start decodes a score of pictures, most of them smaller than a table.
+const ChannelTables& TablesForCurrentFormat() {
+  static PixelFormatRecord madeFor = PixelFormat;
+  static ChannelTables tables;
+  const PixelFormatRecord& f = PixelFormat;
+  if (!SameChannel(madeFor.red, f.red) || !SameChannel(madeFor.green, f.green) ||
+      !SameChannel(madeFor.blue, f.blue)) {
+    tables = ChannelTables();
+    madeFor = f;
+  }
+  return tables;
+}
+
 template <int BytesPerPixel>
 void ConvertRow(const uint8_t* src, uint16_t* out, int width, const ChannelTables& t) {
   for (int x = 0; x < width; ++x, src += BytesPerPixel)
@@ -97,14 +115,67 @@ __attribute__((target("ssse3"))) void ConvertRow24Ssse3(const uint8_t* src, uint
   ConvertRow<3>(src, out + x, width - x, t);
 }
 
+// The same, sixteen pixels at a time: each 128-bit half of the registers
+// converts eight pixels exactly as above.
+__attribute__((target("avx2"))) void ConvertRow24Avx2(const uint8_t* src, uint16_t* out, int width,
+                                                      const ChannelTables& t) {
+  const PixelFormatRecord& f = PixelFormat;
+  const __m128i redDown = _mm_cvtsi32_si128(2 + f.red.narrow);
+  const __m128i redUp = _mm_cvtsi32_si128(f.red.shift);
+  const __m128i greenDown = _mm_cvtsi32_si128(2 + f.green.narrow);
+  const __m128i greenUp = _mm_cvtsi32_si128(f.green.shift);
+  const __m128i blueDown = _mm_cvtsi32_si128(2 + f.blue.narrow);
+  const __m256i redMask = _mm256_set1_epi16(static_cast<short>(f.red.mask));
+  const __m256i greenMask = _mm256_set1_epi16(static_cast<short>(f.green.mask));
+  const __m256i blueMask = _mm256_set1_epi16(static_cast<short>(f.blue.mask));
+  const __m256i blueLow = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1,
+                                           0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i blueHigh = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1,
+                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1);
+  const __m256i greenLow = _mm256_setr_epi8(1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1,
+                                           1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i greenHigh = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1,
+                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1);
+  const __m256i redLow = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1,
+                                           2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i redHigh = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1,
+                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1);
+  int x = 0;
+  for (; x + 16 <= width; x += 16, src += 48) {
+    // Pixels 0-7 in the lower half, 8-15 in the upper.
+    const __m128i low0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i high0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8));
+    const __m128i low1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 24));
+    const __m128i high1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
+    const __m256i low = _mm256_inserti128_si256(_mm256_castsi128_si256(low0), low1, 1);
+    const __m256i high = _mm256_inserti128_si256(_mm256_castsi128_si256(high0), high1, 1);
+    const __m256i b = _mm256_or_si256(_mm256_shuffle_epi8(low, blueLow), _mm256_shuffle_epi8(high, blueHigh));
+    const __m256i g = _mm256_or_si256(_mm256_shuffle_epi8(low, greenLow), _mm256_shuffle_epi8(high, greenHigh));
+    const __m256i r = _mm256_or_si256(_mm256_shuffle_epi8(low, redLow), _mm256_shuffle_epi8(high, redHigh));
+    const __m256i redTerm = _mm256_and_si256(_mm256_sll_epi16(_mm256_srl_epi16(r, redDown), redUp), redMask);
+    const __m256i greenTerm =
+        _mm256_and_si256(_mm256_sll_epi16(_mm256_srl_epi16(g, greenDown), greenUp), greenMask);
+    const __m256i blueTerm = _mm256_and_si256(_mm256_srl_epi16(b, blueDown), blueMask);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
+                        _mm256_or_si256(_mm256_or_si256(redTerm, greenTerm), blueTerm));
+  }
+  ConvertRow24Ssse3(src, out + x, width - x, t);
+}
+
 bool HasSsse3() {
   static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
 #endif
 
 void ConvertRow24(const uint8_t* src, uint16_t* out, int width, const ChannelTables& t) {
 #if defined(__x86_64__) || defined(__i386__)
+  if (HasAvx2()) return ConvertRow24Avx2(src, out, width, t);
   if (HasSsse3()) return ConvertRow24Ssse3(src, out, width, t);
 #endif
   ConvertRow<3>(src, out, width, t);
@@ -187,7 +258,7 @@ BmpStatus Decode(uint64_t available, Fetch&& fetch, ImagePtr& out) {
   // The rows are read and converted a block at a time, in file order: the
   // block stays in the cache between the read and the conversion (a whole
   // level picture read at once does not), and the read room stays small.
-  const ChannelTables tables;
+  const ChannelTables& tables = TablesForCurrentFormat();
   const int64_t blockRows = std::max<int64_t>(1, static_cast<int64_t>(ROW_BLOCK_BYTES / stride));
   for (int64_t first = 0; first < rows; first += blockRows) {
     const int64_t count = std::min(blockRows, rows - first);

@@ -43,7 +43,7 @@ class BmpConversion : public ::testing::TestWithParam<ChannelMasks> {
 };
 
 TEST_P(BmpConversion, EveryRowLengthMatchesThePackingOfEachPixel) {
-  for (int width : {1, 2, 5, 7, 8, 9, 15, 16, 17, 23, 24, 25, 31, 33, 40, 100, 501}) {
+  for (int width : {1, 2, 5, 7, 8, 9, 15, 16, 17, 23, 24, 25, 31, 32, 33, 40, 47, 48, 49, 100, 501}) {
     const int height = 3;
     const Colours colours = Noise(width, height, static_cast<uint32_t>(width));
     BmpHeaderFields f;

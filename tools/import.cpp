@@ -1,16 +1,18 @@
 #include "import.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libavutil/dict.h>
 #include <libavutil/log.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -177,6 +179,29 @@ AVCodecID SniffPicture(const Bytes& b) {
   return AV_CODEC_ID_NONE;
 }
 
+// A square picture as shown, from the picture as stored and its EXIF
+// orientation (1 to 8; anything else leaves it as it is).
+Canvas Orient(const Canvas& in, int orientation) {
+  if (orientation < 2 || orientation > 8 || in.width != in.height) return in;
+  const int n = in.width, last = n - 1;
+  Canvas out(n, n);
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      int sx = x, sy = y;
+      switch (orientation) {
+        case 2: sx = last - x; break;
+        case 3: sx = last - x; sy = last - y; break;
+        case 4: sy = last - y; break;
+        case 5: sx = y; sy = x; break;
+        case 6: sx = y; sy = last - x; break;
+        case 7: sx = last - y; sy = last - x; break;
+        case 8: sx = last - y; sy = x; break;
+      }
+      std::memcpy(&out.rgb[(static_cast<size_t>(y) * n + x) * 3], &in.rgb[(static_cast<size_t>(sy) * n + sx) * 3], 3);
+    }
+  return out;
+}
+
 }  // namespace
 
 bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::string& error) {
@@ -244,9 +269,16 @@ bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::stri
   frame->crop_right = static_cast<size_t>(frame->width - square) - frame->crop_left;
   frame->crop_top = static_cast<size_t>((frame->height - square) / 2);
   frame->crop_bottom = static_cast<size_t>(frame->height - square) - frame->crop_top;
+  // Pictures of one bit per pixel can only be cut at the right and the bottom.
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+  if (desc && (desc->flags & AV_PIX_FMT_FLAG_BITSTREAM)) {
+    frame->crop_right += frame->crop_left;
+    frame->crop_bottom += frame->crop_top;
+    frame->crop_left = frame->crop_top = 0;
+  }
   rc = av_frame_apply_cropping(frame.get(), AV_FRAME_CROP_UNALIGNED);
-  if (rc < 0) {
-    error = "cannot be cropped: " + AvError(rc);
+  if (rc < 0 || frame->width != square || frame->height != square) {
+    error = "cannot be cropped: " + (rc < 0 ? AvError(rc) : std::string("unexpected size"));
     return false;
   }
   // Area averaging when shrinking keeps fine detail from turning into noise;
@@ -266,6 +298,10 @@ bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::stri
     error = "cannot be scaled";
     return false;
   }
+  // Cameras store pictures as the sensor saw them and say how to turn them.
+  // The centred square turns with the picture, so turning it is enough.
+  const AVDictionaryEntry* tag = av_dict_get(frame->metadata, "Orientation", nullptr, 0);
+  if (tag) out = Orient(out, std::atoi(tag->value));
   return true;
 }
 

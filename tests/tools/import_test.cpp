@@ -108,6 +108,51 @@ struct Photos {
   std::string All() const { return Quote(png) + " " + Quote(jpeg) + " " + Quote(bmp); }
 };
 
+// A JPEG with an EXIF block that tells the viewer how to turn it.
+std::vector<uint8_t> WithOrientation(std::vector<uint8_t> jpeg, int orientation) {
+  const uint8_t exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
+                          'I', 'I', 0x2A, 0x00, 0x08, 0x00, 0x00, 0x00,  // TIFF header, first IFD at 8
+                          0x01, 0x00,                                      // one entry
+                          0x12, 0x01, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00,  // Orientation, SHORT, 1 value
+                          static_cast<uint8_t>(orientation), 0x00, 0x00, 0x00,
+                          0x00, 0x00, 0x00, 0x00};  // no next IFD
+  jpeg.insert(jpeg.begin() + 2, std::begin(exif), std::end(exif));
+  return jpeg;
+}
+
+// One bit per pixel, white where `white` says so.
+std::vector<uint8_t> OneBitBmp(int w, int h, const std::function<bool(int, int)>& white) {
+  int stride = ((w + 31) / 32) * 4;
+  std::vector<uint8_t> b;
+  auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i))); };
+  auto u16 = [&](uint16_t v) { b.push_back(static_cast<uint8_t>(v)); b.push_back(static_cast<uint8_t>(v >> 8)); };
+  b.push_back('B');
+  b.push_back('M');
+  u32(static_cast<uint32_t>(62 + stride * h));
+  u32(0);
+  u32(62);
+  u32(40);
+  u32(static_cast<uint32_t>(w));
+  u32(static_cast<uint32_t>(h));
+  u16(1);
+  u16(1);
+  u32(0);
+  u32(static_cast<uint32_t>(stride * h));
+  u32(2835);
+  u32(2835);
+  u32(2);
+  u32(0);
+  u32(0x00000000);
+  u32(0x00FFFFFF);
+  for (int y = h - 1; y >= 0; --y) {
+    std::vector<uint8_t> row(static_cast<size_t>(stride), 0);
+    for (int x = 0; x < w; ++x)
+      if (white(x, y)) row[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    b.insert(b.end(), row.begin(), row.end());
+  }
+  return b;
+}
+
 // ---------------------------------------------------------------------------
 // Reading the result
 
@@ -379,6 +424,58 @@ TEST(ImportPictures, DamagedPicturesAreSkippedByName) {
   EXPECT_NE(r2.output.find("none of the 7 pictures"), std::string::npos) << r2.output;
   EXPECT_NE(r2.output.find(dir / "noise.jpg"), std::string::npos) << r2.output;
   EXPECT_FALSE(fs::exists(none));
+}
+
+// Phones store a portrait as the sensor saw it and say in EXIF how to turn it;
+// one-bit pictures can only be cut at their right and bottom edges.
+TEST(ImportPictures, CameraTurnsAreAppliedAndOneBitPicturesKeepTheirProportions) {
+  ScratchDir dir;
+  PixelFn redOverBlue = [](int, int y) { return y < 120 ? RED : BLUE; };
+  std::vector<uint8_t> plain = EncodeWithFfmpeg(AV_CODEC_ID_MJPEG, 240, 240, redOverBlue);
+  ASSERT_FALSE(plain.empty());
+  dir.Write("upright.jpg", plain);
+  dir.Write("turned6.jpg", WithOrientation(plain, 6));
+  dir.Write("turned3.jpg", WithOrientation(plain, 3));
+  dir.Write("turned8.jpg", WithOrientation(plain, 8));
+  dir.Write("stripes.bmp", OneBitBmp(96, 32, [](int x, int) { return (x / 4) % 2 == 0; }));
+  std::string game = dir / "game";
+  RunResult r = RunTool("import " + Quote(game) + " " + Quote(dir / "upright.jpg") + " " + Quote(dir / "turned6.jpg") +
+                        " " + Quote(dir / "turned3.jpg") + " " + Quote(dir / "turned8.jpg") + " " +
+                        Quote(dir / "stripes.bmp"));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  ScratchDir out;
+  ASSERT_TRUE(Extract(game + "/Picture.dat", out.path()));
+  // Mean colour of a quarter of the picture: top, bottom, left or right.
+  auto quarter = [](const Picture& p, char side) {
+    Picture q;
+    for (int y = 0; y < 500; ++y)
+      for (int x = 0; x < 500; ++x) {
+        bool in = side == 't' ? y < 125 : side == 'b' ? y >= 375 : side == 'l' ? x < 125 : x >= 375;
+        if (!in) continue;
+        const uint8_t* px = &p.rgb[(static_cast<size_t>(y) * 500 + x) * 3];
+        q.rgb.insert(q.rgb.end(), px, px + 3);
+      }
+    return q;
+  };
+  struct Expect {
+    const char* level;
+    char redSide, blueSide;
+  };
+  const Expect expects[] = {{"Level00", 't', 'b'}, {"Level01", 'r', 'l'}, {"Level02", 'b', 't'}, {"Level03", 'l', 'r'}};
+  for (const Expect& e : expects) {
+    Picture p = Load(out / (std::string(e.level) + "_0.bmp"));
+    ASSERT_EQ(p.width, 500);
+    EXPECT_LT(MeanDistance(quarter(p, e.redSide), RED), 15.0) << e.level;
+    EXPECT_LT(MeanDistance(quarter(p, e.blueSide), BLUE), 15.0) << e.level;
+  }
+  // A 32-pixel square of 4-pixel stripes has 8 stripes across the board, not
+  // the 24 a squeezed picture would show.
+  Picture stripes = Load(out / "Level04_0.bmp");
+  ASSERT_EQ(stripes.width, 500);
+  int changes = 0;
+  for (int x = 1; x < 500; ++x) changes += (stripes.At(x, 250) > 0x808080) != (stripes.At(x - 1, 250) > 0x808080);
+  EXPECT_GE(changes, 6);
+  EXPECT_LE(changes, 9);
 }
 
 TEST(ImportPictures, OptionsOutsideWhatTheGameTakesAreRefusedBeforeAnythingIsWritten) {

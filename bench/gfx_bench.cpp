@@ -1,30 +1,25 @@
-// Times each drawing operation, the archive bitmap loader and the text renderer
-// against SDL2's software equivalent doing the same work on RGB565 surfaces,
-// then prints the ratios (of CPU time, steadier than wall time on a shared machine).
+// Each drawing operation, the archive bitmap loader and the text renderer
+// against SDL2's software equivalent doing the same work on RGB565 surfaces.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "app/engine_config.h"
 #include "gfx/bmp.h"
-#include "gfx/bmp_write.h"
 #include "gfx/draw.h"
 #include "gfx/image.h"
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
 #include "platform/backends.h"
+#include "bench_files.h"
+#include "ratio_table.h"
 
 namespace {
 
@@ -333,38 +328,18 @@ void SdlCut(benchmark::State& s) {
 
 std::string g_dataDir;
 
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // A 500x500 24-bit picture, loose and as the 20th member of Picture.dat.
 void WriteLoadData() {
-  std::vector<uint8_t> rgb(500 * 500 * 3);
-  uint32_t seed = 99;
-  for (uint8_t& c : rgb) c = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
-  const std::vector<uint8_t> bmp = EncodeBmp24(500, 500, rgb.data());
-  WriteBytes(g_dataDir + "/layer.bmp", bmp);
-
-  std::vector<uint8_t> archive(4 + 300 * 136, 0);
-  const std::vector<uint8_t> small = EncodeBmp24(2, 2, rgb.data());
-  const int members = 20;
-  PutU32(archive, 0, members);
-  for (int i = 0; i < members; ++i) {
-    const std::string name = i == members - 1 ? "Level01.bmp" : "Other" + std::to_string(i) + ".bmp";
-    std::memcpy(&archive[4 + i * 136], name.c_str(), name.size());
-    PutU32(archive, 4 + i * 136 + 128, static_cast<uint32_t>(archive.size()));
-    const auto& data = i == members - 1 ? bmp : small;
-    archive.insert(archive.end(), data.begin(), data.end());
-  }
-  WriteBytes(g_dataDir + "/Picture.dat", archive);
+  const bench::Bytes layer = bench::NoiseBmp(500, 500, 99, false);
+  bench::WriteBytes(g_dataDir + "/layer.bmp", layer);
+  std::vector<std::pair<std::string, bench::Bytes>> members;
+  for (int i = 0; i < 19; ++i) members.emplace_back("Other" + std::to_string(i) + ".bmp", bench::NoiseBmp(2, 2, i, false));
+  members.emplace_back("Level01.bmp", layer);
+  bench::WriteBytes(g_dataDir + "/Picture.dat", bench::PackArchive(members));
 }
 
 void OursLoad(benchmark::State& s) {
+  bench::EnterFolder(g_dataDir);
   EngineConfig.Packaged = 1;
   for (auto _ : s) {
     ImagePtr slot;
@@ -373,6 +348,7 @@ void OursLoad(benchmark::State& s) {
   }
 }
 void SdlLoad(benchmark::State& s) {
+  bench::EnterFolder(g_dataDir);
   for (auto _ : s) {
     SurfacePtr raw(SDL_LoadBMP("layer.bmp"));
     SurfacePtr converted(raw ? SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGB565, 0) : nullptr);
@@ -421,94 +397,56 @@ void TextCold(benchmark::State& s) {
 
 // ---- The table ----------------------------------------------------------
 
-struct Pair {
-  const char* name;
-  void (*ours)(benchmark::State&);
-  void (*theirs)(benchmark::State&);
-};
-
-const Pair kPairs[] = {
-    {"DrawImage 500x500", OursDrawImage, SdlDrawImage},
-    {"DrawImage 400 pieces 25x25", OursDrawPieces, SdlDrawPieces},
-    {"DrawImageKeyed 100x100", OursKeyed, SdlKeyed},
-    {"DrawImageKeyed 400 spots 25x25", OursKeyedSpots, SdlKeyedSpots},
-    {"DrawImageKeyedClipped 2x 100x100", OursKeyedClipped, SdlKeyedClipped},
-    {"DrawImageGrey 500x500 (vs colour-mod blit)", OursGrey, SdlGrey},
-    {"DrawImagePart 2x 400x600", OursPart, SdlPart},
-    {"DrawImageScaled 500->100", OursScaled, SdlScaled},
-    {"DrawImageScaled 25->200", OursScaledUp, SdlScaledUp},
-    {"FillRect 500x500", OursFill, SdlFill},
-    {"FillRect grid 42 lines", OursGrid, SdlGrid},
-    {"FrameRect 52x52 t2", OursFrame, SdlFrame},
-    {"ScaleImage 500->100", OursScaleImage, SdlScaleImage},
-    {"CutImage 100 pieces 50x50", OursCut, SdlCut},
-    {"LoadBmpImage 500x500 archive", OursLoad, SdlLoad},
-};
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With repetitions the median stands for the benchmark.
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name))
-        nanoseconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        nanoseconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        medians.insert(run.run_name.function_name);
-      }
-    }
-  }
-  std::map<std::string, double> nanoseconds;
-  std::set<std::string> medians;
-};
-
 }  // namespace
 
-int main(int argc, char** argv) {
-  SetPixelFormat({0xF800, 0x07E0, 0x001F});  // the 5-6-5 layout of SDL's surfaces
+namespace bench {
 
-  char pattern[] = "/tmp/tessera-bench-XXXXXX";
-  if (!mkdtemp(pattern)) return 1;
-  g_dataDir = pattern;
-  WriteLoadData();
-  if (chdir(g_dataDir.c_str()) != 0) return 1;
-  g_font = CreateFreeTypeRasterizer(Charset::GB2312);
-  if (!g_font) std::fprintf(stderr, "no font face: the text rows are skipped\n");
-
-  for (const Pair& p : kPairs) {
-    benchmark::RegisterBenchmark((std::string(p.name) + "/ours").c_str(), p.ours)->Unit(benchmark::kNanosecond);
-    benchmark::RegisterBenchmark((std::string(p.name) + "/sdl").c_str(), p.theirs)->Unit(benchmark::kNanosecond);
-  }
-  if (g_font) {
-    benchmark::RegisterBenchmark("RenderText 20 chars/warm", TextWarm)->Unit(benchmark::kNanosecond);
-    benchmark::RegisterBenchmark("RenderText 20 chars/cold", TextCold)->Unit(benchmark::kNanosecond);
-  }
-
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  ReleaseTextRenderer();
-  std::filesystem::remove_all(g_dataDir);
-
-  auto& ns = reporter.nanoseconds;
-  std::printf("\n%-44s %12s %12s %9s\n", "operation", "ours ns", "SDL ns", "ours/SDL");
-  bool allFaster = true;
-  for (const Pair& p : kPairs) {
-    const auto o = ns.find(std::string(p.name) + "/ours"), t = ns.find(std::string(p.name) + "/sdl");
-    if (o == ns.end() || t == ns.end()) continue;
-    const double ratio = o->second / t->second;
-    allFaster = allFaster && ratio <= 1.0;
-    std::printf("%-44s %12.0f %12.0f %9.2f%s\n", p.name, o->second, t->second, ratio, ratio > 1.0 ? "  SLOWER" : "");
-  }
-  const auto warm = ns.find("RenderText 20 chars/warm"), cold = ns.find("RenderText 20 chars/cold");
-  if (warm != ns.end() && cold != ns.end()) {
-    const double speedUp = cold->second / warm->second;
-    std::printf("\n%-44s %12s %12s %9s\n", "text", "cached ns", "uncached ns", "speed-up");
-    std::printf("%-44s %12.0f %12.0f %8.1fx%s\n", "RenderText 20 characters, size 24", warm->second, cold->second,
-                speedUp, speedUp < 20 ? "  BELOW 20x" : "");
-  }
-  std::printf("\nevery operation at most as slow as SDL: %s\n", allFaster ? "yes" : "no");
-  return 0;
+void AddGfxComparisons(std::vector<Comparison>& out) {
+  struct Row {
+    const char* name;
+    void (*ours)(benchmark::State&);
+    void (*sdl)(benchmark::State&);
+  };
+  static const Row kDrawing[] = {
+      {"DrawImage 500x500", OursDrawImage, SdlDrawImage},
+      {"DrawImage 400 pieces 25x25", OursDrawPieces, SdlDrawPieces},
+      {"DrawImageKeyed 100x100", OursKeyed, SdlKeyed},
+      {"DrawImageKeyed 400 spots 25x25", OursKeyedSpots, SdlKeyedSpots},
+      {"DrawImageKeyedClipped 2x 100x100", OursKeyedClipped, SdlKeyedClipped},
+      {"DrawImageGrey 500x500 (vs colour-mod blit)", OursGrey, SdlGrey},
+      {"DrawImagePart 2x 400x600", OursPart, SdlPart},
+      {"DrawImageScaled 500->100", OursScaled, SdlScaled},
+      {"DrawImageScaled 25->200", OursScaledUp, SdlScaledUp},
+      {"FillRect 500x500", OursFill, SdlFill},
+      {"FillRect grid 42 lines", OursGrid, SdlGrid},
+      {"FrameRect 52x52 t2", OursFrame, SdlFrame},
+      {"ScaleImage 500->100", OursScaleImage, SdlScaleImage},
+      {"CutImage 100 pieces 50x50", OursCut, SdlCut},
+  };
+  for (const Row& r : kDrawing)
+    out.push_back({GROUP_DRAWING, r.name, "ours", "sdl", r.ours, r.sdl,
+                   Budget::RatioAtMost, 1.0});
+  out.push_back({GROUP_LOADING, "LoadBmpImage 500x500 (vs SDL_LoadBMP+convert)", "ours",
+                 "sdl", OursLoad, SdlLoad, Budget::RatioAtMost, 1.0});
+  out.push_back({GROUP_CACHES, "RenderText 20 chars size 24 (warm vs cold)", "warm", "cold",
+                 TextWarm, TextCold, Budget::SpeedUpAtLeast, 20.0});
 }
+
+bool SetUpGfxBench(const std::string& scratch) {
+  g_dataDir = scratch;
+  std::filesystem::create_directories(g_dataDir);
+  WriteLoadData();
+  g_font = CreateFreeTypeRasterizer(Charset::GB2312);
+  if (!g_font) {
+    std::fprintf(stderr, "no font face: the text rows cannot be timed\n");
+    return false;
+  }
+  return true;
+}
+
+void TearDownGfxBench() {
+  ReleaseTextRenderer();
+  g_font.reset();
+}
+
+}  // namespace bench

@@ -542,8 +542,6 @@ Chain ReadChain(const GameFolder& g, const std::string& scriptText) {
   return c;
 }
 
-const char* BoardSpriteNames[] = {"stone", "cobweb"};
-
 }  // namespace
 
 bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& error, std::FILE* progress) {
@@ -629,13 +627,10 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
     report.levels.push_back(name);
   }
 
-  // The sprites of the board's piece size, if this game never used that size.
-  std::string digit = std::to_string(PieceSizeDigit(o.pieces));
-  bool needSprites = false;
-  for (const char* n : BoardSpriteNames) needSprites = needSprites || !store.Has(n + digit + ".bmp");
-  if (needSprites)
-    for (ArchiveMember& m : BoardSpriteFiles(o.pieces))
-      if (!store.Has(m.name)) store.Add(m.name, std::move(m.data));
+  // The sprites of the board's piece size that the game lacks (a game that
+  // never used that size has none of them).
+  for (ArchiveMember& m : BoardSpriteFiles(o.pieces))
+    if (!store.Has(m.name)) store.Add(m.name, std::move(m.data));
   if (g.packaged && store.Count() + pictures.size() * o.layers > static_cast<size_t>(ARCHIVE_MAX_MEMBERS)) {
     error = store.Archive() + " would hold " + std::to_string(store.Count() + pictures.size() * o.layers) +
             " pictures; it takes " + std::to_string(ARCHIVE_MAX_MEMBERS) + ": import fewer pictures or layers";

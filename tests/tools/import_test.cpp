@@ -336,6 +336,9 @@ TEST(ImportPictures, LooseGameChainsEveryEndingAndNeverTouchesLinkedOriginals) {
   // A second ending: one branch now ends the game on its own.
   SetProfileValue(entry, "Level04B", "Goto", std::string("GameEnd"));
   std::string original = ReadText(demo + "/Script/ScriptEntry.txt");
+  // A game that lost the board sprites of 100-pixel pieces gets them back.
+  std::vector<std::string> sprites = {"cobweb0.bmp", "StoneExplode03.bmp", "Spider013.bmp"};
+  for (const std::string& name : sprites) RemoveFile(game + "/Picture/" + name);
   Photos photos;
   RunResult r = RunTool("import " + Quote(game) + " " + Quote(photos.jpeg) + " --layers 2 --pieces 100");
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -345,6 +348,8 @@ TEST(ImportPictures, LooseGameChainsEveryEndingAndNeverTouchesLinkedOriginals) {
   EXPECT_TRUE(fs::exists(game + "/Picture/Level09_0.bmp"));
   EXPECT_TRUE(fs::exists(game + "/Picture/Level09_1.bmp"));
   EXPECT_FALSE(fs::exists(game + "/Picture/Level09_2.bmp"));
+  for (const std::string& name : sprites) EXPECT_TRUE(fs::exists(game + "/Picture/" + name)) << name;
+  EXPECT_FALSE(fs::exists(demo + "/Picture/Level09_0.bmp"));
   LintRun lint = Lint(game);
   EXPECT_EQ(lint.exitCode, 0) << lint.Dump();
   EXPECT_TRUE(lint.lines.empty()) << lint.Dump();

@@ -573,13 +573,14 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   GameFolder g;
   g.dir = o.dir;
   std::error_code ec;
-  if (!fs::exists(HostPath(o.dir + "/System.ini"), ec)) {
-    if (progress) std::fprintf(progress, "%s holds no game: making one\n", o.dir.c_str());
-    if (!MakeEmptyGame(o.dir, DemoLanguage::English, false, error)) return false;
-  }
+  const bool fresh = !fs::exists(HostPath(o.dir + "/System.ini"), ec);
   ClearProfileCache();
-  ReadGameFolder(g);
-
+  if (fresh) {
+    g.language = DemoLanguage::English;  // the game made below
+    g.asciiOnly = true;
+  } else {
+    ReadGameFolder(g);
+  }
   std::string title;
   if (!EncodeForLanguage(o.title, g.language, title) || (g.asciiOnly && title != o.title)) {
     error = "--title '" + o.title + "' cannot be written in this game's language";
@@ -588,6 +589,12 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   if (title.size() + 1 + std::to_string(pictures.size()).size() > MAX_TITLE_BYTES) {
     error = "--title '" + o.title + "' is too long in this game's code page";
     return false;
+  }
+  if (fresh) {
+    if (progress) std::fprintf(progress, "%s holds no game: making one\n", o.dir.c_str());
+    if (!MakeEmptyGame(o.dir, DemoLanguage::English, false, error)) return false;
+    ClearProfileCache();
+    ReadGameFolder(g);
   }
 
   Bytes scriptBytes;

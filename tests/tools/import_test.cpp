@@ -523,6 +523,7 @@ TEST(ImportPictures, OptionsOutsideWhatTheGameTakesAreRefusedBeforeAnythingIsWri
   RunResult foreign = RunTool("import " + Quote(game) + pic + " --title 'Café'");
   EXPECT_EQ(foreign.exitCode, 1) << foreign.output;
   EXPECT_NE(foreign.output.find("cannot be written in this game's language"), std::string::npos) << foreign.output;
+  EXPECT_FALSE(fs::exists(game));
   // A 25-pixel board without a time gets one second for each piece that starts wrong.
   RunResult fine = RunTool("import " + Quote(game) + pic + " --pieces 25 --layers 4");
   ASSERT_EQ(fine.exitCode, 0) << fine.output;

@@ -47,6 +47,7 @@ for target in "${targets[@]}"; do
   if [[ ! -x $binary ]]; then
     echo "no such target: $target" >&2
     failed+=("$target")
+    summary+=("$(printf '%-22s NOT BUILT' "$target")")
     continue
   fi
   work="$build/corpus-work/$target"
@@ -71,7 +72,7 @@ echo
 echo "== fuzzing summary ($seconds s per target)"
 printf '%s\n' "${summary[@]}"
 if [[ ${#failed[@]} -gt 0 ]]; then
-  echo "findings in: ${failed[*]} (inputs in fuzz/findings/)"
+  echo "failed: ${failed[*]} (inputs that broke a target are in fuzz/findings/)"
   exit 1
 fi
 echo "no findings"

@@ -292,10 +292,10 @@ void SdlWave(benchmark::State& s) {
   UsePackagedGameFolder();
   const std::string path = HostPath(kWave);
   for (auto _ : s) {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &buffer, &length)) {
+    if (!SDL_LoadWAV(path.c_str(), &format, &buffer, &length)) {
       s.SkipWithError(SDL_GetError());
       break;
     }

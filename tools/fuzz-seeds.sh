@@ -25,13 +25,17 @@ take() {
 }
 
 # The campaign is made once per build of the tool and kept in the build folder.
+# An already built tool of another build (TOOL, e.g. build/default/tessera-tool)
+# saves building a sanitized one just to make seeds.
 demo=$build/demo-campaign
-if cmake --build "$build" --target tessera-tool >/dev/null 2>&1; then
-  if [[ ! -f $demo/done || $build/tessera-tool -nt $demo/done ]]; then
+tool=${TOOL:-}
+if [[ -z $tool ]] && cmake --build "$build" --target tessera-tool >/dev/null 2>&1; then tool=$build/tessera-tool; fi
+if [[ -n $tool && -x $tool ]]; then
+  if [[ ! -f $demo/done || $tool -nt $demo/done ]]; then
     rm -rf "$demo"
     mkdir -p "$demo"
-    ASAN_OPTIONS=detect_leaks=0 "$build/tessera-tool" make-demo "$demo/loose" --loose >/dev/null 2>&1 &&
-      ASAN_OPTIONS=detect_leaks=0 "$build/tessera-tool" make-demo "$demo/packed" >/dev/null 2>&1 &&
+    ASAN_OPTIONS=detect_leaks=0 "$tool" make-demo "$demo/loose" --loose >/dev/null 2>&1 &&
+      ASAN_OPTIONS=detect_leaks=0 "$tool" make-demo "$demo/packed" >/dev/null 2>&1 &&
       touch "$demo/done"
   fi
 fi

@@ -13,6 +13,7 @@
 #include "media/media_fixtures.h"
 #include "media/movie.h"
 #include "media/sound.h"
+#include "platform/backends.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -476,3 +477,27 @@ TEST_F(MovieTest, FramesStampedBackwardsAreShownAtOnce) {
 
 }  // namespace
 }  // namespace tessera::test
+
+namespace tessera {
+namespace {
+
+TEST(MovieContainerTest, APlaylistIsNotFollowedToOtherFiles) {
+  test::ScratchDir dir;
+  // The file a playlist names is a real movie: only the container rule stops it.
+  std::string made;
+  test::MovieSpec spec;
+  spec.top = spec.bottom = {{200, 0, 0}, {0, 200, 0}};
+  ASSERT_TRUE(test::WriteMovie(dir / "secret.avi", spec, made)) << made;
+  std::string direct;
+  ASSERT_NE(OpenFfmpegMovie(dir / "secret.avi", direct), nullptr) << direct;
+  dir.Write("list.avi", "ffconcat version 1.0\nfile secret.avi\n");
+  dir.Write("list.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nsecret.avi\n#EXT-X-ENDLIST\n");
+  for (const char* name : {"list.avi", "list.m3u8"}) {
+    std::string error;
+    EXPECT_EQ(OpenFfmpegMovie(dir / name, error), nullptr) << name;
+    EXPECT_EQ(error, "MMStream OpenFile failed") << name;
+  }
+}
+
+}  // namespace
+}  // namespace tessera

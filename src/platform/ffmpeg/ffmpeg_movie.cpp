@@ -87,8 +87,15 @@ class FfmpegMovie : public MovieDecoder {
       error = "IAMMutiMediaStream create failed";
       return false;
     }
+    // Movies are plain local files: no playlists or other containers that would
+    // open further files or URLs named inside the data.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "format_whitelist", "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,mpeg,mpegts,ogg,flv,asf,wav", 0);
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
     // On failure avformat_open_input frees the context itself.
-    if (avformat_open_input(&raw, hostPath.c_str(), nullptr, nullptr) < 0) {
+    const int opened = avformat_open_input(&raw, hostPath.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
       error = "MMStream OpenFile failed";
       return false;
     }

@@ -88,9 +88,11 @@ class SdlPlatform : public Platform {
     Uint32 flags = SDL_WINDOW_BORDERLESS;
     int w = 800 * scale, h = 600 * scale;
     if (fullScreen) {
+      // The desktop keeps its mode; the window covers it (also where no window
+      // manager applies the full-screen state) and the frame is letterboxed.
       flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-      w = 800;
-      h = 600;
+      w = desktop_.width;
+      h = desktop_.height;
       x = y = 0;
     } else if (scale > 1 || desktop_.width >= w) {
       x = desktop_.width >= w ? (desktop_.width - w) / 2 : 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/engine_config.h"
 #include "game/game_state.h"
@@ -176,6 +177,33 @@ int SetUpLevel(LayerSet layers) {
   return 1;
 }
 
+namespace {
+
+// Pieces of the last level freed, kept for the next one: a level start makes
+// up to 2000 of them, and successive levels mostly share a piece size.
+std::vector<ImagePtr>& SparePieces() {
+  static std::vector<ImagePtr> spare;
+  return spare;
+}
+
+ImagePtr TakePiece(int split, bool overwritten) {
+  std::vector<ImagePtr>& spare = SparePieces();
+  while (!spare.empty()) {
+    ImagePtr piece = std::move(spare.back());
+    spare.pop_back();
+    if (piece->width != split || piece->height != split) {
+      spare.clear();  // kept for another piece size: none of them fits
+      break;
+    }
+    if (!overwritten) std::fill(piece->pixels.begin(), piece->pixels.end(), uint16_t{0});
+    piece->key = 0;
+    return piece;
+  }
+  return overwritten ? CreateImageForOverwrite(split, split) : CreateImage(split, split);
+}
+
+}  // namespace
+
 void SetUpBoard(LayerSet layers) {
   const int32_t layerCount = Board.LayerCount;
   const int32_t split = Board.SplitSize;
@@ -190,7 +218,9 @@ void SetUpBoard(LayerSet layers) {
     const bool coversBoard = Usable(layer) && layer->width >= BOARD_PIXELS && layer->height >= BOARD_PIXELS;
     for (int i = 0; i < Board.BoardSide; ++i) {
       ImagePtr* band = &Board.PieceImage[k][i * Board.BoardSide];
-      for (int j = 0; j < Board.BoardSide; ++j) band[j] = CreateImage(split, split);
+      // Pieces of a picture that covers the board are written whole; the others
+      // start black where the picture does not reach.
+      for (int j = 0; j < Board.BoardSide; ++j) band[j] = TakePiece(split, coversBoard);
       if (coversBoard)
         CutBand(*layer, band, Board.BoardSide, i * split, split);
       else
@@ -275,8 +305,10 @@ void ResetLevel() {
 void FreeLevel() {
   for (ImagePtr& picture : Board.LayerPictures) picture.reset();
   Board.TargetThumbnail.reset();
+  std::vector<ImagePtr>& spare = SparePieces();
   for (auto& layer : Board.PieceImage)
-    for (ImagePtr& piece : layer) piece.reset();
+    for (ImagePtr& piece : layer)
+      if (piece) spare.push_back(std::move(piece));
   for (ImagePtr& head : Board.TalkerHeadPictures) head.reset();
   Board.StonePicture.reset();
   for (ImagePtr& frame : Board.ExplosionFrames) frame.reset();

@@ -250,7 +250,7 @@ BmpStatus Decode(uint64_t available, Fetch&& fetch, ImagePtr& out) {
 
   ImagePtr image;
   try {
-    image = CreateImage(width, static_cast<int>(rows), 0);
+    image = CreateImageForOverwrite(width, static_cast<int>(rows), 0);  // every row is converted below
   } catch (const std::bad_alloc&) {
     return BmpStatus::OutOfMemory;
   }

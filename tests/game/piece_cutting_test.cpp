@@ -69,5 +69,21 @@ TEST_F(PieceCutting, PicturesThatDoNotCoverTheBoardLeaveTheRestBlack) {
   }
 }
 
+// The pieces of a freed level are used again by the next one: nothing of the
+// old pictures may show where a smaller new picture does not reach, whatever
+// the order of piece sizes and covering pictures.
+TEST_F(PieceCutting, PiecesOfTheLastLevelNeverShowThroughTheNext) {
+  const struct {
+    int split, w0, h0, w1, h1;
+  } levels[] = {{50, 500, 500, 500, 500}, {50, 120, 480, 333, 77}, {50, 500, 500, 700, 700},
+                {25, 500, 500, 600, 500}, {25, 10, 10, 499, 499},  {100, 500, 500, 500, 500},
+                {50, 300, 300, 500, 500}};
+  for (const auto& l : levels) {
+    SetUpFrom(l.split, l.w0, l.h0, l.w1, l.h1);
+    ExpectEveryPixel();
+    FreeLevel();
+  }
+}
+
 }  // namespace
 }  // namespace tessera::test

@@ -247,7 +247,7 @@ TEST_F(Draw, NullPicturesDrawNothing) {
   CutImage(image.get(), nullptr, 0, 0);
   DrawImage(0, 0, image.get(), nullptr);
   EXPECT_EQ(screen_.Count(0), size_t{SCREEN_WIDTH} * SCREEN_HEIGHT);
-  EXPECT_EQ(target->pixels, (std::vector<uint16_t>{1, 2, 3, 4}));
+  EXPECT_EQ(target->pixels, (PixelVector{1, 2, 3, 4}));
 }
 
 TEST_F(Draw, PicturesWhosePixelsDoNotCoverTheirSidesAreNotRead) {
@@ -276,7 +276,7 @@ TEST(ImageToImage, ScaleImageKeepsTheTargetsSides) {
   ScaleImage(source.get(), &target);
   ASSERT_EQ(target.pixels.size(), 6u);
   EXPECT_EQ(target.width, 6);
-  EXPECT_EQ(target.pixels, (std::vector<uint16_t>{source->At(0, 0), source->At(0, 0), source->At(1, 0),
+  EXPECT_EQ(target.pixels, (PixelVector{source->At(0, 0), source->At(0, 0), source->At(1, 0),
                                                    source->At(1, 0), source->At(2, 0), source->At(2, 0)}));
 }
 

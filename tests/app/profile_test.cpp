@@ -77,6 +77,25 @@ TEST_F(ProfileTest, EveryCallSeesTheCurrentContent) {
   EXPECT_EQ(Read(p, "a", "k"), "DEF");
 }
 
+TEST_F(ProfileTest, ChangesOfEveryKindAreSeenByTheNextLookup) {
+  std::string p = Write("[a]\nk=0\n");
+  const std::string file = dir / "sub/Test.ini";
+  for (int round = 0; round < 50; ++round) {
+    EXPECT_EQ(Read(p, "a", "k"), std::to_string(round % 10)) << round;
+    const std::string next = "[a]\nk=" + std::to_string((round + 1) % 10) + "\n";  // the same size
+    if (round % 3 == 0) {
+      dir.Write("sub/Test.ini", next);  // rewritten in place
+    } else if (round % 3 == 1) {
+      dir.Write("sub/next.tmp", next);  // replaced by a rename
+      ASSERT_EQ(std::rename((dir / "sub/next.tmp").c_str(), file.c_str()), 0);
+    } else {
+      std::remove(file.c_str());  // deleted, then made again
+      EXPECT_EQ(Read(p, "a", "k"), "DEF");
+      dir.Write("sub/Test.ini", next);
+    }
+  }
+}
+
 TEST_F(ProfileTest, PathComponentsMatchWithoutRegardToCase) {
   dir.Write("Script/ScriptEntry.txt", "[Level00]\nLevelName=One\n");
   EXPECT_EQ(Read(dir / "script\\scriptentry.TXT", "level00", "levelname"), "One");

@@ -59,8 +59,8 @@ bool Drain(AVCodecContext* codec, AVStream* stream, AVFormatContext* fmt, AVPack
 
 }  // namespace
 
-bool EncodeAvi(const MovieSpec& spec, const std::string& hostPath, std::string& error) {
-  if (spec.width <= 0 || spec.height <= 0 || spec.width % 2 || spec.height % 2 || spec.fps <= 0 || spec.frames <= 0) {
+bool EncodeAvi(const MovieSpec& plan, const std::string& hostPath, std::string& error) {
+  if (plan.width <= 0 || plan.height <= 0 || plan.width % 2 || plan.height % 2 || plan.fps <= 0 || plan.frames <= 0) {
     error = "bad movie size";
     return false;
   }
@@ -90,12 +90,12 @@ bool EncodeAvi(const MovieSpec& spec, const std::string& hostPath, std::string& 
     error = "out of memory";
     return false;
   }
-  video->width = spec.width;
-  video->height = spec.height;
+  video->width = plan.width;
+  video->height = plan.height;
   video->pix_fmt = AV_PIX_FMT_YUV420P;
-  video->time_base = AVRational{1, spec.fps};
-  video->framerate = AVRational{spec.fps, 1};
-  video->gop_size = spec.fps;
+  video->time_base = AVRational{1, plan.fps};
+  video->framerate = AVRational{plan.fps, 1};
+  video->gop_size = plan.fps;
   video->bit_rate = 900000;
   video->thread_count = 1;
   video->flags |= AV_CODEC_FLAG_BITEXACT;
@@ -136,32 +136,32 @@ bool EncodeAvi(const MovieSpec& spec, const std::string& hostPath, std::string& 
     return false;
   }
   frame->format = AV_PIX_FMT_YUV420P;
-  frame->width = spec.width;
-  frame->height = spec.height;
+  frame->width = plan.width;
+  frame->height = plan.height;
   if (av_frame_get_buffer(frame.get(), 0) < 0) {
     error = "out of memory";
     return false;
   }
-  const int samplesPerFrame = SOUND_RATE / spec.fps;
-  Canvas canvas(spec.width, spec.height);
-  for (int i = 0; i < spec.frames; ++i) {
-    canvas = Canvas(spec.width, spec.height);
-    if (spec.paint) spec.paint(i, canvas);
+  const int samplesPerFrame = SOUND_RATE / plan.fps;
+  Canvas canvas(plan.width, plan.height);
+  for (int i = 0; i < plan.frames; ++i) {
+    canvas = Canvas(plan.width, plan.height);
+    if (plan.paint) plan.paint(i, canvas);
     if (av_frame_make_writable(frame.get()) < 0) {
       error = "frame not writable";
       return false;
     }
-    for (int y = 0; y < spec.height; ++y)
-      for (int x = 0; x < spec.width; ++x) {
-        const uint8_t* p = &canvas.rgb[(static_cast<size_t>(y) * spec.width + x) * 3];
+    for (int y = 0; y < plan.height; ++y)
+      for (int x = 0; x < plan.width; ++x) {
+        const uint8_t* p = &canvas.rgb[(static_cast<size_t>(y) * plan.width + x) * 3];
         int Y = ((66 * p[0] + 129 * p[1] + 25 * p[2] + 128) >> 8) + 16;
         frame->data[0][y * frame->linesize[0] + x] = static_cast<uint8_t>(Y);
       }
-    for (int y = 0; y < spec.height / 2; ++y)
-      for (int x = 0; x < spec.width / 2; ++x) {
+    for (int y = 0; y < plan.height / 2; ++y)
+      for (int x = 0; x < plan.width / 2; ++x) {
         int r = 0, g = 0, b = 0;
         for (int k = 0; k < 4; ++k) {
-          const uint8_t* p = &canvas.rgb[(static_cast<size_t>(2 * y + k / 2) * spec.width + 2 * x + k % 2) * 3];
+          const uint8_t* p = &canvas.rgb[(static_cast<size_t>(2 * y + k / 2) * plan.width + 2 * x + k % 2) * 3];
           r += p[0];
           g += p[1];
           b += p[2];
@@ -188,7 +188,7 @@ bool EncodeAvi(const MovieSpec& spec, const std::string& hostPath, std::string& 
     int16_t* dst = reinterpret_cast<int16_t*>(sound->data[0]);
     for (int k = 0; k < samplesPerFrame; ++k) {
       size_t at = static_cast<size_t>(i) * samplesPerFrame + k;
-      dst[k] = at < spec.sound.size() ? spec.sound[at] : 0;
+      dst[k] = at < plan.sound.size() ? plan.sound[at] : 0;
     }
     sound->pts = static_cast<int64_t>(i) * samplesPerFrame;
     if ((rc = avcodec_send_frame(audio.get(), sound.get())) < 0) {

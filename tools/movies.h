@@ -20,6 +20,6 @@ struct MovieSpec {
 
 // Writes the movie to `hostPath`; false with `error` on any failure. The output
 // is bit-exact: the same description gives the same bytes.
-bool EncodeAvi(const MovieSpec& spec, const std::string& hostPath, std::string& error);
+bool EncodeAvi(const MovieSpec& plan, const std::string& hostPath, std::string& error);
 
 }  // namespace tessera::tool

@@ -202,7 +202,7 @@ void ToYuv(Rgb8 c, uint8_t& y, uint8_t& u, uint8_t& v) {
 
 }  // namespace
 
-bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string& error) {
+bool WriteMovie(const std::string& hostPath, const MovieSpec& plan, std::string& error) {
   Encoder e;
   if (avformat_alloc_output_context2(&e.format, nullptr, "avi", hostPath.c_str()) < 0) {
     error = "no avi muxer";
@@ -215,10 +215,10 @@ bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string&
     error = "no mpeg4 encoder";
     return false;
   }
-  e.video->width = spec.width;
-  e.video->height = spec.height;
-  e.video->time_base = AVRational{1, spec.fps};
-  e.video->framerate = AVRational{spec.fps, 1};
+  e.video->width = plan.width;
+  e.video->height = plan.height;
+  e.video->time_base = AVRational{1, plan.fps};
+  e.video->framerate = AVRational{plan.fps, 1};
   e.video->pix_fmt = AV_PIX_FMT_YUV420P;
   e.video->gop_size = 1;
   e.video->flags |= AV_CODEC_FLAG_QSCALE;
@@ -231,7 +231,7 @@ bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string&
   vstream->time_base = e.video->time_base;
 
   AVStream* astream = nullptr;
-  if (spec.audioRate > 0) {
+  if (plan.audioRate > 0) {
     const AVCodec* acodec = avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
     astream = avformat_new_stream(e.format, nullptr);
     e.audio = avcodec_alloc_context3(acodec);
@@ -240,9 +240,9 @@ bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string&
       return false;
     }
     e.audio->sample_fmt = AV_SAMPLE_FMT_S16;
-    e.audio->sample_rate = spec.audioRate;
-    av_channel_layout_default(&e.audio->ch_layout, spec.audioChannels);
-    e.audio->time_base = AVRational{1, spec.audioRate};
+    e.audio->sample_rate = plan.audioRate;
+    av_channel_layout_default(&e.audio->ch_layout, plan.audioChannels);
+    e.audio->time_base = AVRational{1, plan.audioRate};
     if (avcodec_open2(e.audio, acodec, nullptr) < 0 || avcodec_parameters_from_context(astream->codecpar, e.audio) < 0) {
       error = "cannot open the audio encoder";
       return false;
@@ -260,18 +260,18 @@ bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string&
   // Sound first, in blocks of a tenth of a second, then the pictures: the muxer
   // interleaves them by time.
   if (astream) {
-    const int total = static_cast<int>(int64_t{spec.audioRate} * spec.audioMs / 1000);
-    const int block = std::max(1, spec.audioRate / 10);
+    const int total = static_cast<int>(int64_t{plan.audioRate} * plan.audioMs / 1000);
+    const int block = std::max(1, plan.audioRate / 10);
     for (int at = 0; at < total; at += block) {
       av_frame_unref(e.frame);
       e.frame->nb_samples = std::min(block, total - at);
       e.frame->format = AV_SAMPLE_FMT_S16;
-      e.frame->sample_rate = spec.audioRate;
+      e.frame->sample_rate = plan.audioRate;
       av_channel_layout_copy(&e.frame->ch_layout, &e.audio->ch_layout);
       if (av_frame_get_buffer(e.frame, 0) < 0) return false;
       auto* samples = reinterpret_cast<int16_t*>(e.frame->data[0]);
       for (int i = 0; i < e.frame->nb_samples; ++i)
-        for (int c = 0; c < spec.audioChannels; ++c) samples[i * spec.audioChannels + c] = TrackSample(at + i, c);
+        for (int c = 0; c < plan.audioChannels; ++c) samples[i * plan.audioChannels + c] = TrackSample(at + i, c);
       e.frame->pts = at;
       if (avcodec_send_frame(e.audio, e.frame) < 0 || !Drain(e.format, e.audio, astream, e.packet)) {
         error = "cannot encode sound";
@@ -279,20 +279,20 @@ bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string&
       }
     }
   }
-  for (size_t n = 0; n < spec.top.size(); ++n) {
+  for (size_t n = 0; n < plan.top.size(); ++n) {
     av_frame_unref(e.frame);
     e.frame->format = AV_PIX_FMT_YUV420P;
-    e.frame->width = spec.width;
-    e.frame->height = spec.height;
+    e.frame->width = plan.width;
+    e.frame->height = plan.height;
     if (av_frame_get_buffer(e.frame, 0) < 0) return false;
-    const Rgb8 lower = n < spec.bottom.size() ? spec.bottom[n] : spec.top[n];
-    for (int y = 0; y < spec.height; ++y) {
+    const Rgb8 lower = n < plan.bottom.size() ? plan.bottom[n] : plan.top[n];
+    for (int y = 0; y < plan.height; ++y) {
       uint8_t yy, uu, vv;
-      ToYuv(y < spec.height / 2 ? spec.top[n] : lower, yy, uu, vv);
-      std::fill_n(e.frame->data[0] + y * e.frame->linesize[0], spec.width, yy);
+      ToYuv(y < plan.height / 2 ? plan.top[n] : lower, yy, uu, vv);
+      std::fill_n(e.frame->data[0] + y * e.frame->linesize[0], plan.width, yy);
       if (y % 2 == 0) {
-        std::fill_n(e.frame->data[1] + (y / 2) * e.frame->linesize[1], (spec.width + 1) / 2, uu);
-        std::fill_n(e.frame->data[2] + (y / 2) * e.frame->linesize[2], (spec.width + 1) / 2, vv);
+        std::fill_n(e.frame->data[1] + (y / 2) * e.frame->linesize[1], (plan.width + 1) / 2, uu);
+        std::fill_n(e.frame->data[2] + (y / 2) * e.frame->linesize[2], (plan.width + 1) / 2, vv);
       }
     }
     e.frame->pts = static_cast<int64_t>(n);

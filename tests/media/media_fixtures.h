@@ -116,7 +116,7 @@ struct MovieSpec {
 // The 16-bit sample of the test sound track at sample index i, channel c.
 int16_t TrackSample(size_t i, int channel);
 // Writes an AVI (MPEG-4 part 2 video, 16-bit PCM sound); false with `error`.
-bool WriteMovie(const std::string& hostPath, const MovieSpec& spec, std::string& error);
+bool WriteMovie(const std::string& hostPath, const MovieSpec& plan, std::string& error);
 
 // True when the 16-bit pixel unpacks to within `tolerance` of the colour.
 bool Near(uint16_t pixel, Rgb8 colour, int tolerance = 24);

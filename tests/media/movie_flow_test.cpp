@@ -13,18 +13,18 @@ namespace {
 class MovieFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    MovieSpec spec;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 10;
-    spec.top.assign(20, Rgb8{0, 0, 255});
-    spec.bottom.assign(20, Rgb8{255, 255, 0});
-    spec.audioRate = 8000;
-    spec.audioChannels = 1;
-    spec.audioMs = 2000;
+    MovieSpec plan;
+    plan.width = 320;
+    plan.height = 240;
+    plan.fps = 10;
+    plan.top.assign(20, Rgb8{0, 0, 255});
+    plan.bottom.assign(20, Rgb8{255, 255, 0});
+    plan.audioRate = 8000;
+    plan.audioChannels = 1;
+    plan.audioMs = 2000;
     dir_.Write("work/movie/begin.avi", std::string());
     std::string error;
-    ASSERT_TRUE(WriteMovie(dir_ / "work/movie/begin.avi", spec, error)) << error;
+    ASSERT_TRUE(WriteMovie(dir_ / "work/movie/begin.avi", plan, error)) << error;
   }
 
   RunResult Run(const std::string& script) {

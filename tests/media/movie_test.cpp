@@ -47,23 +47,23 @@ class MovieTest : public ::testing::Test {
   }
 
   // Writes a movie below the scratch folder; the composed name the game would use.
-  std::string Movie(const std::string& relative, const MovieSpec& spec) {
+  std::string Movie(const std::string& relative, const MovieSpec& plan) {
     std::string error;
     std::string host = dir_ / relative;
     dir_.Write(relative, std::string());  // creates the folders
-    EXPECT_TRUE(WriteMovie(host, spec, error)) << error;
+    EXPECT_TRUE(WriteMovie(host, plan, error)) << error;
     std::string composed = relative;
     std::replace(composed.begin(), composed.end(), '/', '\\');
     return composed;
   }
 
   static MovieSpec Frames(int width, int height, std::vector<Rgb8> colours, int fps = 10) {
-    MovieSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.fps = fps;
-    spec.top = std::move(colours);
-    return spec;
+    MovieSpec plan;
+    plan.width = width;
+    plan.height = height;
+    plan.fps = fps;
+    plan.top = std::move(colours);
+    return plan;
   }
 
   std::string Log() { return ReadText(dir_ / "log.txt"); }
@@ -129,9 +129,9 @@ TEST_F(MovieTest, FramesFollowTheirTimeStampsOnTheClock) {
 
 TEST_F(MovieTest, PictureIsNotUpsideDownOrSwapped) {
   Start();
-  MovieSpec spec = Frames(320, 240, {kRed});
-  spec.bottom = {kBlue};
-  PlayMovie(Movie("movie/halves.avi", spec).c_str(), true);
+  MovieSpec plan = Frames(320, 240, {kRed});
+  plan.bottom = {kBlue};
+  PlayMovie(Movie("movie/halves.avi", plan).c_str(), true);
   ASSERT_EQ(platform_->frames.size(), 1u);
   EXPECT_TRUE(Near(BackBuffer[(180 + 10) * 800 + 400], kRed));
   EXPECT_TRUE(Near(BackBuffer[(420 - 10) * 800 + 400], kBlue));
@@ -179,11 +179,11 @@ TEST_F(MovieTest, OddSizedMovieKeepsItsRectangle) {
 
 TEST_F(MovieTest, SoundTrackIsDecodedWholeAndKeptAheadOfThePicture) {
   Start();
-  MovieSpec spec = Frames(64, 48, {kRed, kGreen, kBlue, kWhite, kRed});
-  spec.audioRate = 22050;
-  spec.audioChannels = 2;
-  spec.audioMs = 500;
-  PlayMovie(Movie("movie/talk.avi", spec).c_str(), true);
+  MovieSpec plan = Frames(64, 48, {kRed, kGreen, kBlue, kWhite, kRed});
+  plan.audioRate = 22050;
+  plan.audioChannels = 2;
+  plan.audioMs = 500;
+  PlayMovie(Movie("movie/talk.avi", plan).c_str(), true);
 
   const AudioRecord& audio = *platform_->audio;
   EXPECT_TRUE(audio.Saw("open stream"));
@@ -219,11 +219,11 @@ TEST_F(MovieTest, SoundTrackIsDecodedWholeAndKeptAheadOfThePicture) {
 
 TEST_F(MovieTest, MonoTrackStaysMono) {
   Start();
-  MovieSpec spec = Frames(64, 48, {kRed, kGreen});
-  spec.audioRate = 11025;
-  spec.audioChannels = 1;
-  spec.audioMs = 200;
-  PlayMovie(Movie("movie/mono.avi", spec).c_str(), true);
+  MovieSpec plan = Frames(64, 48, {kRed, kGreen});
+  plan.audioRate = 11025;
+  plan.audioChannels = 1;
+  plan.audioMs = 200;
+  PlayMovie(Movie("movie/mono.avi", plan).c_str(), true);
   EXPECT_EQ(platform_->audio->streamFormat.channels, 1);
   EXPECT_EQ(platform_->audio->stream.size(), 11025u * 200 / 1000 * 2);
 }
@@ -373,11 +373,11 @@ TEST_F(MovieTest, NamesAreFoundWhateverTheirLetterCase) {
 TEST_F(MovieTest, DamagedMoviesEndWithAtMostOneLogLineEach) {
   Start();
   platform_->keepFrames = false;
-  MovieSpec spec = Frames(48, 32, {kRed, kGreen, kBlue, kWhite, kRed, kGreen});
-  spec.audioRate = 8000;
-  spec.audioChannels = 1;
-  spec.audioMs = 600;
-  Movie("movie/good.avi", spec);
+  MovieSpec plan = Frames(48, 32, {kRed, kGreen, kBlue, kWhite, kRed, kGreen});
+  plan.audioRate = 8000;
+  plan.audioChannels = 1;
+  plan.audioMs = 600;
+  Movie("movie/good.avi", plan);
   const std::vector<uint8_t> good = ReadBytes(dir_ / "movie/good.avi");
   std::mt19937 random(99);
   for (int round = 0; round < 40; ++round) {
@@ -485,9 +485,9 @@ TEST(MovieContainerTest, APlaylistIsNotFollowedToOtherFiles) {
   test::ScratchDir dir;
   // The file a playlist names is a real movie: only the container rule stops it.
   std::string made;
-  test::MovieSpec spec;
-  spec.top = spec.bottom = {{200, 0, 0}, {0, 200, 0}};
-  ASSERT_TRUE(test::WriteMovie(dir / "secret.avi", spec, made)) << made;
+  test::MovieSpec plan;
+  plan.top = plan.bottom = {{200, 0, 0}, {0, 200, 0}};
+  ASSERT_TRUE(test::WriteMovie(dir / "secret.avi", plan, made)) << made;
   std::string direct;
   ASSERT_NE(OpenFfmpegMovie(dir / "secret.avi", direct), nullptr) << direct;
   dir.Write("list.avi", "ffconcat version 1.0\nfile secret.avi\n");

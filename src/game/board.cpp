@@ -56,42 +56,7 @@ bool RefuseDefinition() {
   return true;
 }
 
-bool Usable(const Image* image) { return image && image->width > 0 && image->height > 0; }
-
-// Copies the square of `source` at (sx, sy) into `piece`. A picture smaller
-// than the board gives what it has; the rest of the piece stays black.
-void CutPiece(const Image* source, Image& piece, int sx, int sy) {
-  if (!Usable(source)) return;
-  if (sx + piece.width <= source->width && sy + piece.height <= source->height) {
-    CutImage(source, &piece, sx, sy);
-    return;
-  }
-  const int columns = std::min<int>(piece.width, source->width - sx);
-  const int rows = std::min<int>(piece.height, source->height - sy);
-  if (columns <= 0 || rows <= 0) return;
-  for (int y = 0; y < rows; ++y) std::copy_n(source->Row(sy + y) + sx, columns, piece.Row(y));
-}
-
-template <size_t RowBytes>
-void CutBandRows(const Image& source, ImagePtr* pieces, int count, int top, int split) {
-  for (int y = 0; y < split; ++y) {
-    const uint16_t* row = source.Row(top + y);
-    for (int j = 0; j < count; ++j) std::memcpy(pieces[j]->Row(y), row + j * split, RowBytes);
-  }
-}
-
-// The pieces of one band of the board, from a picture that covers the whole
-// board: the same copies as cutting piece by piece, made row by row across the
-// band so that the picture is read in order (a level start cuts 2000 pieces).
-void CutBand(const Image& source, ImagePtr* pieces, int count, int top, int split) {
-  switch (split) {
-    case 25: return CutBandRows<50>(source, pieces, count, top, split);
-    case 50: return CutBandRows<100>(source, pieces, count, top, split);
-    case 100: return CutBandRows<200>(source, pieces, count, top, split);
-    default:
-      for (int j = 0; j < count; ++j) CutImage(&source, pieces[j].get(), j * split, top);
-  }
-}
+bool Usable(const Image* image) { return image && image->width > 0 && image->height > 0 && image->Covered(); }
 
 void LoadPicture(const char* folder, const char* name, ImagePtr& slot) {
   char path[512];
@@ -179,27 +144,32 @@ int SetUpLevel(LayerSet layers) {
 
 namespace {
 
-// Pieces of the last level freed, kept for the next one: a level start makes
-// up to 2000 of them, and successive levels mostly share a piece size.
+// Piece records of the last level freed, kept for the next one: a level start
+// makes up to 2000 of them. A kept record holds no pixels and no picture.
 std::vector<ImagePtr>& SparePieces() {
   static std::vector<ImagePtr> spare;
   return spare;
 }
 
-ImagePtr TakePiece(int split, bool overwritten) {
+ImagePtr TakePiece() {
   std::vector<ImagePtr>& spare = SparePieces();
-  while (!spare.empty()) {
-    ImagePtr piece = std::move(spare.back());
-    spare.pop_back();
-    if (piece->width != split || piece->height != split) {
-      spare.clear();  // kept for another piece size: none of them fits
-      break;
-    }
-    if (!overwritten) std::fill(piece->pixels.begin(), piece->pixels.end(), uint16_t{0});
-    piece->key = 0;
-    return piece;
-  }
-  return overwritten ? CreateImageForOverwrite(split, split) : CreateImage(split, split);
+  if (spare.empty()) return std::make_unique<Image>();
+  ImagePtr piece = std::move(spare.back());
+  spare.pop_back();
+  return piece;
+}
+
+// The piece of `layer` at (sx, sy): a view when the picture covers the square;
+// else a copy of what the picture has there, black where it does not reach.
+void SetUpPiece(Image& piece, const std::shared_ptr<Image>& layer, int sx, int sy, int split) {
+  piece.key = 0;
+  if (Usable(layer.get()) && MakeView(piece, layer, sx, sy, split, split)) return;
+  piece.viewed.reset();
+  piece.viewOffset = 0;
+  piece.width = static_cast<uint16_t>(split);
+  piece.height = static_cast<uint16_t>(split);
+  piece.pixels.assign(static_cast<size_t>(split) * split, 0);
+  CutImage(layer.get(), &piece, sx, sy);  // copies only what the picture has
 }
 
 }  // namespace
@@ -214,17 +184,12 @@ void SetUpBoard(LayerSet layers) {
 
   Board.BoardSide = BOARD_PIXELS / split;
   for (int k = 0; k < layerCount; ++k) {
-    const Image* layer = Board.LayerPictures[k].get();
-    const bool coversBoard = Usable(layer) && layer->width >= BOARD_PIXELS && layer->height >= BOARD_PIXELS;
     for (int i = 0; i < Board.BoardSide; ++i) {
-      ImagePtr* band = &Board.PieceImage[k][i * Board.BoardSide];
-      // Pieces of a picture that covers the board are written whole; the others
-      // start black where the picture does not reach.
-      for (int j = 0; j < Board.BoardSide; ++j) band[j] = TakePiece(split, coversBoard);
-      if (coversBoard)
-        CutBand(*layer, band, Board.BoardSide, i * split, split);
-      else
-        for (int j = 0; j < Board.BoardSide; ++j) CutPiece(layer, *band[j], j * split, i * split);
+      for (int j = 0; j < Board.BoardSide; ++j) {
+        ImagePtr& piece = Board.PieceImage[k][i * Board.BoardSide + j];
+        piece = TakePiece();
+        SetUpPiece(*piece, Board.LayerPictures[k], j * split, i * split, split);
+      }
     }
   }
 
@@ -303,12 +268,16 @@ void ResetLevel() {
 }
 
 void FreeLevel() {
-  for (ImagePtr& picture : Board.LayerPictures) picture.reset();
+  for (std::shared_ptr<Image>& picture : Board.LayerPictures) picture.reset();
   Board.TargetThumbnail.reset();
   std::vector<ImagePtr>& spare = SparePieces();
   for (auto& layer : Board.PieceImage)
     for (ImagePtr& piece : layer)
-      if (piece) spare.push_back(std::move(piece));
+      if (piece) {
+        piece->viewed.reset();  // the picture goes now, not when the record is next used
+        piece->pixels = PixelVector();
+        spare.push_back(std::move(piece));
+      }
   for (ImagePtr& head : Board.TalkerHeadPictures) head.reset();
   Board.StonePicture.reset();
   for (ImagePtr& frame : Board.ExplosionFrames) frame.reset();

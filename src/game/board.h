@@ -45,7 +45,9 @@ struct BoardRecord {
   int32_t InitialSpiderOccupied[MAX_CELLS] = {};
 
   // Pictures of the level; a slot stays null when its file did not load.
-  ImagePtr LayerPictures[MAX_LAYERS];
+  // A piece of a picture that covers the board is a view of its square of the
+  // picture, which it shares; pieces of a smaller picture are copies.
+  std::shared_ptr<Image> LayerPictures[MAX_LAYERS];
   ImagePtr TargetThumbnail;
   ImagePtr PieceImage[MAX_LAYERS][MAX_CELLS];
   ImagePtr TalkerHeadPictures[MAX_TALKER_HEADS];

@@ -32,15 +32,11 @@ Range Overlap(int64_t source, int64_t sourceLimit, int64_t destination, int64_t 
 // Element addresses formed in one step, so a negative origin never points
 // before the array even for a moment.
 uint16_t* At(uint16_t* destination, int64_t x, int64_t y) { return destination + (y * W + x); }
-const uint16_t* At(const Image* image, int64_t x, int64_t y) {
-  return image->pixels.data() + (y * image->width + x);
-}
+const uint16_t* At(const Image* image, int64_t x, int64_t y) { return image->Row(static_cast<int>(y)) + x; }
 
 // A picture that failed to load is null; one whose pixels do not cover its
 // sides is never read.
-bool Usable(const Image* image) {
-  return image && image->pixels.size() >= static_cast<size_t>(image->width) * image->height;
-}
+bool Usable(const Image* image) { return image && image->Covered(); }
 
 // Keyed copy of one row. Written as a select so the compiler can vectorise it:
 // rewriting a destination pixel with its own value changes nothing.
@@ -92,6 +88,7 @@ struct GreyWeights {
 // Image pixels have 16-bit sides, so targets cut or scaled into are sized here
 // when a caller set the sides without the pixels.
 void FitPixels(Image* image) {
+  if (image->viewed) return;  // a view writes its picture's pixels, whose cover Usable checks
   const size_t n = static_cast<size_t>(image->width) * image->height;
   if (image->pixels.size() != n) image->pixels.resize(n);
 }
@@ -175,7 +172,7 @@ void DrawImage(int x, int y, const Image* image, uint16_t* destination) {
   const Range cols = Overlap(0, image->width, x, W, image->width);
   const Range rows = Overlap(0, image->height, y, H, image->height);
   if (cols.Empty() || rows.Empty()) return;
-  CopyRows(At(destination, int64_t{x} + cols.lo, int64_t{y} + rows.lo), W, At(image, cols.lo, rows.lo), image->width,
+  CopyRows(At(destination, int64_t{x} + cols.lo, int64_t{y} + rows.lo), W, At(image, cols.lo, rows.lo), image->Stride(),
            rows.hi - rows.lo, cols.hi - cols.lo);
 }
 
@@ -219,7 +216,7 @@ void DrawImagePart(const Image* image, uint16_t* destination, int sx, int sy, in
   const Range rows = Overlap(sy, image->height, dy, H, h);
   if (cols.Empty() || rows.Empty()) return;
   CopyRows(At(destination, int64_t{dx} + cols.lo, int64_t{dy} + rows.lo), W,
-           At(image, int64_t{sx} + cols.lo, int64_t{sy} + rows.lo), image->width, rows.hi - rows.lo,
+           At(image, int64_t{sx} + cols.lo, int64_t{sy} + rows.lo), image->Stride(), rows.hi - rows.lo,
            cols.hi - cols.lo);
 }
 
@@ -274,6 +271,7 @@ void FrameRect(int x, int y, int w, int h, int t, uint32_t r, uint32_t g, uint32
 void ScaleImage(const Image* source, Image* target) {
   if (!Usable(source) || !target) return;
   FitPixels(target);
+  if (!target->Covered()) return;
   const int tw = target->width, th = target->height;
   if (tw == 0 || th == 0 || source->width == 0 || source->height == 0) return;
   // Wide targets go in slices of at most one column table.
@@ -286,11 +284,12 @@ void ScaleImage(const Image* source, Image* target) {
 void CutImage(const Image* source, Image* target, int sx, int sy) {
   if (!Usable(source) || !target) return;
   FitPixels(target);
+  if (!target->Covered()) return;
   const Range cols = Overlap(sx, source->width, 0, target->width, target->width);
   const Range rows = Overlap(sy, source->height, 0, target->height, target->height);
   if (cols.Empty() || rows.Empty()) return;
-  CopyRows(target->Row(rows.lo) + cols.lo, target->width, At(source, int64_t{sx} + cols.lo, int64_t{sy} + rows.lo),
-           source->width, rows.hi - rows.lo, cols.hi - cols.lo);
+  CopyRows(target->Row(rows.lo) + cols.lo, target->Stride(), At(source, int64_t{sx} + cols.lo, int64_t{sy} + rows.lo),
+           source->Stride(), rows.hi - rows.lo, cols.hi - cols.lo);
 }
 
 }  // namespace tessera

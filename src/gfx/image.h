@@ -31,12 +31,26 @@ struct Image {
   uint16_t key = 0;  // transparent colour of the keyed operations
   uint16_t width = 0;
   uint16_t height = 0;
-  PixelVector pixels;  // row-major, top row first, width * height
+  // The image's own pixels: row-major, top row first, width * height. Empty in
+  // a view, which shows a rectangle of another image's pixels without copying
+  // them (a level's pieces are views of its pictures).
+  PixelVector pixels;
+  std::shared_ptr<Image> viewed;  // the image a view shows part of, kept alive by the view
+  size_t viewOffset = 0;          // index of the view's top-left pixel in viewed->pixels
 
-  uint16_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
-  const uint16_t* Row(int y) const { return pixels.data() + static_cast<size_t>(y) * width; }
-  uint16_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
-  uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+  // Pixels from one row to the next.
+  size_t Stride() const { return viewed ? viewed->width : width; }
+  uint16_t* Row(int y) { return Base() + static_cast<size_t>(y) * Stride(); }
+  const uint16_t* Row(int y) const { return Base() + static_cast<size_t>(y) * Stride(); }
+  uint16_t& At(int x, int y) { return Row(y)[x]; }
+  uint16_t At(int x, int y) const { return Row(y)[x]; }
+  // Whether every pixel inside the sides lies in storage: a view whose picture
+  // was resized under it, or sides set without pixels, are never read.
+  bool Covered() const;
+
+ private:
+  uint16_t* Base() { return viewed ? viewed->pixels.data() + viewOffset : pixels.data(); }
+  const uint16_t* Base() const { return viewed ? viewed->pixels.data() + viewOffset : pixels.data(); }
 };
 
 // Slots hold pictures that may have failed to load (null).
@@ -46,6 +60,11 @@ using ImagePtr = std::unique_ptr<Image>;
 ImagePtr CreateImage(int width, int height, uint16_t key = 0);
 // An image whose pixels are left unset: for callers that write every one.
 ImagePtr CreateImageForOverwrite(int width, int height, uint16_t key = 0);
+// Makes `view` show the rectangle of `source` at (x, y): writing through the
+// view writes the source. A view of a view shows the same pixels of the first
+// image. False, leaving `view` as it was, when the rectangle is not wholly
+// inside the source or the source is null or not covered.
+bool MakeView(Image& view, const std::shared_ptr<Image>& source, int x, int y, int width, int height);
 
 constexpr int SCREEN_WIDTH = 800;
 constexpr int SCREEN_HEIGHT = 600;

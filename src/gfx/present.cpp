@@ -54,7 +54,7 @@ void CopyFrameToSurface(const uint16_t* backBuffer, uint8_t* surface, int pitch)
 }
 
 void StampCursor(const Image* cursor, int mouseX, int mouseY, uint8_t* surface, int pitch) {
-  if (!cursor) return;
+  if (!cursor || !cursor->Covered()) return;
   // Clip the picture to the screen once, then copy the non-key pixels.
   const int x0 = mouseX < 0 ? -mouseX : 0;
   const int y0 = mouseY < 0 ? -mouseY : 0;

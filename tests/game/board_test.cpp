@@ -400,10 +400,52 @@ TEST_F(BoardTest, AfterResetTheHoveredCellAdvancesFromItsFirstPosition) {
   EXPECT_EQ(Board.HoveredPosition, 1);
 }
 
+TEST_F(BoardTest, PiecesOfACoveringPictureShareItAndRowsRunAcrossIt) {
+  LevelDefinition.BlendPictureNum = 2;
+  LevelDefinition.SplitSize = 25;
+  LayerSet layers;
+  layers[0] = PositionLayer(500, 500);
+  layers[1] = PositionLayer(500, 499);  // one row short: the bottom row's pieces are copies
+  ASSERT_EQ(SetUpLevel(std::move(layers)), 1);
+  for (int cell = 0; cell < Board.CellCount; ++cell) {
+    const Image& piece = *Board.PieceImage[0][cell];
+    ASSERT_EQ(piece.viewed, Board.LayerPictures[0]) << cell;
+    ASSERT_EQ(piece.Stride(), 500u);
+    const Image& other = *Board.PieceImage[1][cell];
+    if (cell < 380) {
+      ASSERT_EQ(other.viewed, Board.LayerPictures[1]) << cell;
+    } else {
+      ASSERT_EQ(other.viewed, nullptr) << cell;
+      ASSERT_EQ(other.pixels.size(), 625u);
+    }
+  }
+  const Image& last = *Board.PieceImage[0][399];
+  EXPECT_EQ(last.At(24, 24), PositionValue(499, 499));
+  EXPECT_EQ(Board.PieceImage[1][399]->At(24, 23), PositionValue(499, 498));
+  EXPECT_EQ(Board.PieceImage[1][399]->At(24, 24), 0);
+
+  // A second level of another piece size over the pieces of the first.
+  LevelDefinition.SplitSize = 100;
+  LayerSet next;
+  next[0] = PositionLayer(500, 500);
+  next[1] = SolidLayer(50, 50, 0x0F0F);
+  ASSERT_EQ(SetUpLevel(std::move(next)), 1);
+  EXPECT_EQ(Board.PieceImage[0][24]->width, 100);
+  EXPECT_EQ(Board.PieceImage[0][24]->At(99, 99), PositionValue(499, 499));
+  EXPECT_EQ(Board.PieceImage[1][0]->At(49, 49), 0x0F0F);
+  EXPECT_EQ(Board.PieceImage[1][0]->At(50, 49), 0);
+  EXPECT_EQ(Board.PieceImage[1][1]->At(0, 0), 0);
+  EXPECT_EQ(Board.PieceImage[0][25], nullptr);  // no piece past the smaller board
+}
+
 TEST_F(BoardTest, FreeLevelEmptiesEveryPictureSlot) {
   ASSERT_EQ(Build({.layers = 5, .splitSize = 25}), 1);
   ASSERT_NE(Board.PieceImage[4][399], nullptr);
+  // Freed pictures go at once, though the pieces that showed them are kept for the next level.
+  std::weak_ptr<Image> picture = Board.LayerPictures[2];
+  ASSERT_FALSE(picture.expired());
   FreeLevel();
+  EXPECT_TRUE(picture.expired());
   EXPECT_FALSE(Board.Held);
   for (const auto& p : Board.LayerPictures) EXPECT_EQ(p, nullptr);
   EXPECT_EQ(Board.TargetThumbnail, nullptr);
@@ -477,7 +519,7 @@ TEST_F(BoardFilesTest, LoadLevelReadsTheScriptAndItsPictures) {
   EXPECT_EQ(Board.LayerPictures[0]->width, 500);
   ASSERT_NE(Board.TalkerHeadPictures[0], nullptr);
   EXPECT_EQ(Board.TalkerHeadPictures[0]->width, 64);
-  EXPECT_NE(Board.PieceImage[0][0]->pixels[0], Board.PieceImage[1][0]->pixels[0]);
+  EXPECT_NE(Board.PieceImage[0][0]->At(0, 0), Board.PieceImage[1][0]->At(0, 0));
 
   // A refused level after it leaves nothing of it behind.
   SetCurrentLevelName("NoSuchLevel");

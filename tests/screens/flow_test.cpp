@@ -242,7 +242,9 @@ TEST_F(FlowTest, AClosingPictureWaitsForAReleaseButAMissingOneIsSkipped) {
     ASSERT_EQ(run.result.exitCode, 0) << run.result.output;
     const bool missing = std::string(picture) == "Missing";
     EXPECT_EQ(Has(States(run.trace), "2 1 Level01"), missing) << picture << "\n" << run.trace;
-    if (!missing) EXPECT_EQ(Dump("end").At(10, 10), Rgb(PictureColour("Closing.bmp")));
+    if (!missing) {
+      EXPECT_EQ(Dump("end").At(10, 10), Rgb(PictureColour("Closing.bmp")));
+    }
   }
 }
 

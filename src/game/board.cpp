@@ -111,6 +111,7 @@ int LoadLevel() {
   // Checked before any picture is read, so a refused level loads nothing.
   std::string reason;
   if (!LevelDefinitionPlayable(LevelDefinition, reason)) return Refuse(reason);
+  ArchiveBatch batch;  // the layers, stones, spiders and heads come from the same archives
   LayerSet layers;
   for (int k = 0; k < LevelDefinition.BlendPictureNum; ++k) LoadBmpImage(LevelDefinition.LayerPaths[k], layers[k], 0);
   return SetUpLevel(std::move(layers));

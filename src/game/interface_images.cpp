@@ -65,6 +65,7 @@ Group OptionMenuGroup() {
 Group PointerGroup() { return {{"Cursor.bmp", &InterfaceImages.Cursor, 1}}; }
 
 void Load(const Group& group) {
+  ArchiveBatch batch;  // a group's pictures share one or two archives
   for (const Entry& entry : group) {
     if (!entry.file) {
       *entry.slot = CreateImage(SCREEN_WIDTH, SCREEN_HEIGHT);

@@ -346,24 +346,29 @@ BmpStatus DecodeFromFile(std::FILE* file, uint64_t start, uint64_t fileSize, Ima
   return Decode(fileSize - start, fetch, out);
 }
 
-// FindArchiveMember with the archive's size already known.
-uint32_t FindMember(const char* path, std::FILE* archive, uint64_t archiveSize) {
+// An archive's used index entries: the member count, then that many entries.
+// Only the used entries are read: every picture of a level start looks its
+// name up, and most archives use a fraction of the 300 entries. An index that
+// does not fit the file, or a count outside 0..300, has no members.
+std::vector<uint8_t> ReadIndex(std::FILE* archive, uint64_t archiveSize) {
+  if (archiveSize < static_cast<uint64_t>(ARCHIVE_INDEX_END)) return {};
+  uint8_t countBytes[4];
+  if (!ReadAt(archive, 0, countBytes, sizeof countBytes)) return {};
+  const int32_t count = I32(countBytes);
+  if (count <= 0 || count > ARCHIVE_MAX_MEMBERS) return {};
+  std::vector<uint8_t> index(static_cast<size_t>(count) * ARCHIVE_ENTRY_SIZE);
+  if (!ReadAt(archive, 4, index.data(), index.size())) return {};
+  return index;
+}
+
+// The offset of the member named by the part of `path` after its last
+// backslash, or 0.
+uint32_t FindInIndex(const std::vector<uint8_t>& index, const char* path) {
   const char* slash = std::strrchr(path, '\\');
   const char* name = slash ? slash + 1 : path;
   const size_t nameLength = std::strlen(name);
-
-  if (archiveSize < static_cast<uint64_t>(ARCHIVE_INDEX_END)) return 0;
-  uint8_t countBytes[4];
-  if (!ReadAt(archive, 0, countBytes, sizeof countBytes)) return 0;
-  const int32_t count = I32(countBytes);
-  if (count < 0 || count > ARCHIVE_MAX_MEMBERS) return 0;
-  // Only the used entries are read: every picture of a level start looks its
-  // name up, and most archives use a fraction of the 300 entries.
-  std::vector<uint8_t> index(static_cast<size_t>(count) * ARCHIVE_ENTRY_SIZE);
-  if (count > 0 && !ReadAt(archive, 4, index.data(), index.size())) return 0;
-
-  for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* entry = index.data() + static_cast<size_t>(i) * ARCHIVE_ENTRY_SIZE;
+  for (size_t at = 0; at + ARCHIVE_ENTRY_SIZE <= index.size(); at += ARCHIVE_ENTRY_SIZE) {
+    const uint8_t* entry = index.data() + at;
     const char* entryName = reinterpret_cast<const char*>(entry);
     // An entry without its terminator names nothing rather than running on.
     const size_t entryLength = strnlen(entryName, ARCHIVE_NAME_SIZE);
@@ -372,6 +377,38 @@ uint32_t FindMember(const char* path, std::FILE* archive, uint64_t archiveSize) 
       return U32(entry + ARCHIVE_NAME_SIZE);
   }
   return 0;
+}
+
+// An archive held open by a batch.
+struct KeptArchive {
+  std::string name;  // as the loader asked for it
+  FilePtr file;      // null: it could not be opened
+  uint64_t size = 0;
+  std::vector<uint8_t> index;
+};
+
+struct BatchState {
+  int depth = 0;
+  std::vector<KeptArchive> archives;
+};
+
+BatchState& Batch() {
+  static BatchState batch;
+  return batch;
+}
+
+KeptArchive& KeepArchive(const char* name) {
+  std::vector<KeptArchive>& archives = Batch().archives;
+  for (KeptArchive& kept : archives)
+    if (kept.name == name) return kept;
+  KeptArchive& kept = archives.emplace_back();
+  kept.name = name;
+  kept.file = OpenFile(name, "rb");
+  if (kept.file) {
+    kept.size = FileSize(kept.file.get());
+    kept.index = ReadIndex(kept.file.get(), kept.size);
+  }
+  return kept;
 }
 
 }  // namespace
@@ -395,7 +432,14 @@ const char* ArchiveForPath(const char* path) {
 
 uint32_t FindArchiveMember(const char* path, std::FILE* archive) {
   if (!path || !archive) return 0;
-  return FindMember(path, archive, FileSize(archive));
+  return FindInIndex(ReadIndex(archive, FileSize(archive)), path);
+}
+
+ArchiveBatch::ArchiveBatch() : outermost_(Batch().depth++ == 0) {}
+
+ArchiveBatch::~ArchiveBatch() {
+  --Batch().depth;
+  if (outermost_) Batch().archives.clear();
 }
 
 BmpStatus DecodeBmp(const uint8_t* data, size_t size, ImagePtr& out) {
@@ -409,31 +453,43 @@ BmpStatus DecodeBmp(const uint8_t* data, size_t size, ImagePtr& out) {
 int LoadBmpImage(const char* path, ImagePtr& slot, int loose) {
   if (!path) return 0;
   const bool packed = EngineConfig.Packaged == 1 && loose == 0;
-  FilePtr file = OpenFile(packed ? ArchiveForPath(path) : path, "rb");
+  // Outside a batch the file is opened for this picture alone.
+  FilePtr own;
+  std::FILE* file = nullptr;
+  uint64_t fileSize = 0;
+  uint64_t start = 0;
+  if (packed && Batch().depth > 0) {
+    const KeptArchive& kept = KeepArchive(ArchiveForPath(path));
+    file = kept.file.get();
+    fileSize = kept.size;
+    if (file) start = FindInIndex(kept.index, path);
+  } else {
+    own = OpenFile(packed ? ArchiveForPath(path) : path, "rb");
+    file = own.get();
+    if (file) {
+      fileSize = FileSize(file);
+      if (packed) start = FindInIndex(ReadIndex(file, fileSize), path);
+    }
+  }
   if (!file) return 0;  // an open failure is silent: callers go on without the picture
 
   const std::string notBmp = std::string(path) + " is not bmp!";
-  const uint64_t fileSize = FileSize(file.get());
-  uint64_t start = 0;
-  if (packed) {
-    start = FindMember(path, file.get(), fileSize);
-    if (start == 0) {  // offset 0 is the archive's own start: the member is missing
-      ShowMessage(notBmp.c_str());
-      return 0;
-    }
+  if (packed && start == 0) {  // offset 0 is the archive's own start: the member is missing
+    ShowMessage(notBmp.c_str());
+    return 0;
   }
 
   ImagePtr image;
-  switch (DecodeFromFile(file.get(), start, fileSize, image)) {
+  const BmpStatus status = DecodeFromFile(file, start, fileSize, image);
+  own.reset();  // a message box below waits for the player: the file is not held meanwhile
+  switch (status) {
     case BmpStatus::Ok:
       slot = std::move(image);
       return 1;
     case BmpStatus::NotBmp:
-      file.reset();
       ShowMessage(notBmp.c_str());
       return 0;
     case BmpStatus::Compressed:
-      file.reset();
       ShowMessage("Canot not read compress bmp !");
       return 0;
     case BmpStatus::EightBit:

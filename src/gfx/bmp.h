@@ -23,6 +23,22 @@ constexpr int ARCHIVE_INDEX_END = 4 + ARCHIVE_MAX_MEMBERS * ARCHIVE_ENTRY_SIZE; 
 // the game is packaged.
 int LoadBmpImage(const char* path, ImagePtr& slot, int loose);
 
+// While one lives, the archives LoadBmpImage reads from stay open with their
+// index read: a level start reads some twenty pictures from one archive, and
+// each would otherwise open it, read its index and close it again. Pictures
+// read in a batch see the archives as they were when first opened in it, so a
+// batch spans one load, not a game. Batches nest; the outermost one counts.
+class ArchiveBatch {
+ public:
+  ArchiveBatch();
+  ~ArchiveBatch();
+  ArchiveBatch(const ArchiveBatch&) = delete;
+  ArchiveBatch& operator=(const ArchiveBatch&) = delete;
+
+ private:
+  bool outermost_;
+};
+
 // The archive a picture path is read from when packaged.
 const char* ArchiveForPath(const char* path);
 

@@ -229,6 +229,65 @@ TEST_F(BmpLoad, TheIndexIsReadAgainForEveryPicture) {
   ExpectPattern(*second, 5, 4);
 }
 
+TEST_F(BmpLoad, ABatchReadsEveryPictureAsSinglePictureReadsDo) {
+  dir_.Write("Picture.dat", MakeArchive({{"A.bmp", MakePatternBmp(3, 2)}, {"B.bmp", MakePatternBmp(4, 5)}}));
+  dir_.Write("Menu.dat", MakeArchive({{"A.bmp", MakePatternBmp(2, 6)}}));
+  dir_.Write("Head.dat", std::vector<uint8_t>{1, 0, 0, 0});  // an index cut short: no members
+  ImagePtr a, b, menu, again, absent, head, none;
+  {
+    ArchiveBatch batch;
+    ASSERT_EQ(LoadBmpImage("Picture\\A.bmp", a, 0), 1);
+    ASSERT_EQ(LoadBmpImage("Picture\\B.bmp", b, 0), 1);
+    ASSERT_EQ(LoadBmpImage("Menu\\A.bmp", menu, 0), 1);  // two archives held side by side
+    {
+      ArchiveBatch inner;
+      ASSERT_EQ(LoadBmpImage("Picture\\A.bmp", again, 0), 1);
+    }
+    EXPECT_EQ(LoadBmpImage("Picture\\Absent.bmp", absent, 0), 0);
+    EXPECT_EQ(LoadBmpImage("Head\\A.bmp", head, 0), 0);
+    EXPECT_EQ(LoadBmpImage("Localization\\A.bmp", none, 0), 0);  // no Localization.dat: silent
+    EXPECT_EQ(LoadBmpImage("Localization\\A.bmp", none, 0), 0);
+  }
+  ExpectPattern(*a, 3, 2);
+  ExpectPattern(*b, 4, 5);
+  ExpectPattern(*menu, 2, 6);
+  ExpectPattern(*again, 3, 2);
+  EXPECT_EQ(absent, nullptr);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"Picture\\Absent.bmp is not bmp!", "Head\\A.bmp is not bmp!"}));
+}
+
+TEST_F(BmpLoad, AnArchiveChangedAfterABatchIsReadAfresh) {
+  dir_.Write("Picture.dat", MakeArchive({{"A.bmp", MakePatternBmp(2, 2)}}));
+  ImagePtr image;
+  {
+    ArchiveBatch batch;
+    ASSERT_EQ(LoadBmpImage("Picture\\A.bmp", image, 0), 1);
+  }
+  // Other pictures under the same name: only a fresh index finds B and the new A.
+  dir_.Write("Picture.dat", MakeArchive({{"B.bmp", MakePatternBmp(1, 1)}, {"A.bmp", MakePatternBmp(5, 4)}}));
+  {
+    ArchiveBatch batch;
+    ASSERT_EQ(LoadBmpImage("Picture\\A.bmp", image, 0), 1);
+    ExpectPattern(*image, 5, 4);
+    ASSERT_EQ(LoadBmpImage("Picture\\B.bmp", image, 0), 1);
+    ExpectPattern(*image, 1, 1);
+  }
+  // An archive missing when a batch first wanted it is looked for again by the next one.
+  ScratchDir other;
+  ScopedWorkDir work(other.path());
+  {
+    ArchiveBatch batch;
+    EXPECT_EQ(LoadBmpImage("Menu\\A.bmp", image, 0), 0);
+  }
+  other.Write("Menu.dat", MakeArchive({{"A.bmp", MakePatternBmp(3, 3)}}));
+  {
+    ArchiveBatch batch;
+    ASSERT_EQ(LoadBmpImage("Menu\\A.bmp", image, 0), 1);
+    ExpectPattern(*image, 3, 3);
+  }
+  EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(BmpLoad, AnArchivedPictureReachesTheDisplayUnchanged) {
   dir_.Write("Picture.dat", MakeArchive({{"Layer.bmp", MakePatternBmp(6, 5)}}));
   ImagePtr image;
@@ -459,8 +518,13 @@ TEST(HostileArchives, EachReportsNotBmpAndReadsNothingOutside) {
     dir.Write("Head.dat", c.bytes);
     ImagePtr image;
     EXPECT_EQ(LoadBmpImage("Head\\Bad.bmp", image, 0), 0);
+    {
+      ArchiveBatch batch;  // the index read once for many pictures is checked as strictly
+      EXPECT_EQ(LoadBmpImage("Head\\Bad.bmp", image, 0), 0);
+      EXPECT_EQ(LoadBmpImage("Head\\Bad.bmp", image, 0), 0);
+    }
     EXPECT_EQ(image, nullptr);
-    EXPECT_EQ(platform->Messages(), std::vector<std::string>{"Head\\Bad.bmp is not bmp!"});
+    EXPECT_EQ(platform->Messages(), std::vector<std::string>(3, "Head\\Bad.bmp is not bmp!"));
     EngineConfig.Packaged = savedPackaged;
   }
 }

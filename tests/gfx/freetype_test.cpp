@@ -1,6 +1,8 @@
 // The real font engine: the system's Chinese faces through FreeType.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "gfx/text.h"
 #include "gfx_fixtures.h"
 #include "platform/backends.h"
@@ -69,6 +71,34 @@ TEST(FreeTypeGlyphs, LatinLettersAreHalfWidthAndSitOnOneBaseline) {
     EXPECT_GT(g.bottom, x.bottom);  // the descender goes below it
     EXPECT_LT(g.bottom, size);
     EXPECT_LT(a.top, x.top);        // capitals are taller than lower case
+  }
+}
+
+// Text advances half the size per byte: a face whose letters are set in
+// half-width cells keeps every letter inside its own, with the narrow ones in
+// the middle of it rather than against the left (no "Gat e", no "m" running
+// into the next letter).
+TEST(FreeTypeGlyphs, EveryLatinLetterKeepsToItsHalfWidthCell) {
+  for (Charset charset : {Charset::GB2312, Charset::Big5}) {
+    auto font = CreateFreeTypeRasterizer(charset);
+    ASSERT_NE(font, nullptr);
+    for (int size : {16, 20, 24, 28, 32}) {
+      SCOPED_TRACE(size);
+      const int cell = size / 2;
+      for (char c = '!'; c <= '~'; ++c) {
+        SCOPED_TRACE(c);
+        const Ink ink = Rasterize(*font, static_cast<uint16_t>(c << 8), size);
+        ASSERT_GT(ink.pixels, 0);
+        EXPECT_GE(ink.left, 0);
+        EXPECT_LE(ink.right, cell);  // at most one column into the next cell
+      }
+      for (char c : {'i', 'l', 'I', '!', '.'}) {
+        SCOPED_TRACE(c);
+        const Ink ink = Rasterize(*font, static_cast<uint16_t>(c << 8), size);
+        // Centred: as much room on its left as on its right, give or take two columns.
+        EXPECT_LE(std::abs(ink.left - (cell - 1 - ink.right)), 2);
+      }
+    }
   }
 }
 

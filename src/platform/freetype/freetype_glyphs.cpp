@@ -1,5 +1,5 @@
-// The font engine of the text renderer: fontconfig picks the system's default
-// face for the character set, glibc's iconv turns the code-page character into
+// The font engine of the text renderer: fontconfig picks the system's
+// monospaced face for the character set (else its default one), glibc's iconv turns the code-page character into
 // a code point, and FreeType draws it as a monochrome glyph into the 32x32
 // one-bit cell, top-left aligned, so a line of text fills `size` rows.
 #include <fontconfig/fontconfig.h>
@@ -62,18 +62,45 @@ class Converter {
   iconv_t cd_;
 };
 
-// The face fontconfig prefers for the language, or any face it knows.
+// Whether a matched face covers the language and sets its letters in equal
+// (half-width) cells.
+bool CoversLanguage(FcPattern* match, const char* language) {
+  FcLangSet* languages = nullptr;
+  return FcPatternGetLangSet(match, FC_LANG, 0, &languages) == FcResultMatch && languages &&
+         FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>(language)) == FcLangEqual;
+}
+
+bool Monospaced(FcPattern* match) {
+  int spacing = FC_PROPORTIONAL;
+  return FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_DUAL;
+}
+
+// Text is laid out a byte at a time, every byte half the size wide: the way the
+// system's own face for these character sets draws, with Latin letters in
+// half-width cells and Chinese characters in full ones. So the language's
+// monospaced face comes first (a proportional face leaves gaps after narrow
+// letters and lets wide ones run into the next); then the face fontconfig
+// prefers for the language; then any face it knows.
 bool FindFace(Charset charset, std::string& file, int& index) {
   if (!FcInit()) return false;
-  const char* language = charset == Charset::Big5 ? ":lang=zh-tw" : ":lang=zh-cn";
-  for (const char* query : {language, ":"}) {
-    PatternPtr pattern(FcNameParse(reinterpret_cast<const FcChar8*>(query)));
+  const char* language = charset == Charset::Big5 ? "zh-tw" : "zh-cn";
+  const std::string wanted = std::string(":lang=") + language;
+  const std::string monospaced = wanted + ":spacing=mono";
+  struct Query {
+    const char* pattern;
+    bool monospacedOnly;
+  };
+  for (const Query& query : {Query{monospaced.c_str(), true}, Query{wanted.c_str(), false}, Query{":", false}}) {
+    PatternPtr pattern(FcNameParse(reinterpret_cast<const FcChar8*>(query.pattern)));
     if (!pattern) continue;
     FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
     PatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
     if (!match) continue;
+    // fontconfig answers with its nearest face: one without the language or
+    // the spacing asked for is no answer to the first query.
+    if (query.monospacedOnly && (!Monospaced(match.get()) || !CoversLanguage(match.get(), language))) continue;
     FcChar8* path = nullptr;
     if (FcPatternGetString(match.get(), FC_FILE, 0, &path) != FcResultMatch || !path) continue;
     int faceIndex = 0;

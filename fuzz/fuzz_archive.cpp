@@ -1,6 +1,6 @@
 // Picture archives: the index is searched for a name the input itself carries
 // (so members can be reached) and for names it does not, and the packaged
-// loader reads the member in place.
+// loader reads the member in place, alone and inside a batch.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -58,5 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The member's pixels lie inside the file, so the picture cannot outgrow it.
     fuzz::Require(size_t{image->width} * image->height * 3 <= size, "picture larger than its file");
   }
+
+  // Through a batch, which reads the index once for every picture: the same
+  // outcome, twice over.
+  EngineConfig.Packaged = 1;
+  {
+    ArchiveBatch batch;
+    for (int round = 0; round < 2; ++round) {
+      ImagePtr again;
+      const int loadedAgain = LoadBmpImage(path.c_str(), again, 0);
+      fuzz::Require(loadedAgain == loaded, "a batch loaded what a single load did not, or the other way");
+      if (loadedAgain)
+        fuzz::Require(again->width == image->width && again->height == image->height && again->pixels == image->pixels,
+                      "a batch loaded another picture");
+    }
+  }
+  EngineConfig.Packaged = packaged;
   return 0;
 }

@@ -76,6 +76,18 @@ void ConvertRow(const uint8_t* src, uint16_t* out, int width, const ChannelTable
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+// Byte shuffles that spread eight pixels into 16-bit lanes of one channel:
+// pixels 0-4 come from bytes 0-15 of the row ("low"), pixels 5-7 from bytes
+// 8-23 ("high"); -1 zeroes a byte. In order: blue, green, red, each low then high.
+alignas(16) constexpr int8_t CHANNEL_SHUFFLES[6][16] = {
+    {0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1},
+    {1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1},
+    {2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1},
+};
+
 // Level pictures are 24-bit and loaded by the megabyte at every level start, so
 // their rows are converted eight pixels at a time: byte shuffles spread the
 // interleaved blue, green and red bytes into 16-bit lanes, and the channel
@@ -93,13 +105,10 @@ __attribute__((target("ssse3"))) void ConvertRow24Ssse3(const uint8_t* src, uint
   const __m128i redMask = _mm_set1_epi16(static_cast<short>(f.red.mask));
   const __m128i greenMask = _mm_set1_epi16(static_cast<short>(f.green.mask));
   const __m128i blueMask = _mm_set1_epi16(static_cast<short>(f.blue.mask));
-  // Pixels 0-4 come from bytes 0-15, pixels 5-7 from bytes 8-23; -1 zeroes a byte.
-  const __m128i blueLow = _mm_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i blueHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1);
-  const __m128i greenLow = _mm_setr_epi8(1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i greenHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1);
-  const __m128i redLow = _mm_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i redHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1);
+  const auto* shuffles = reinterpret_cast<const __m128i*>(CHANNEL_SHUFFLES);
+  const __m128i blueLow = _mm_load_si128(shuffles + 0), blueHigh = _mm_load_si128(shuffles + 1);
+  const __m128i greenLow = _mm_load_si128(shuffles + 2), greenHigh = _mm_load_si128(shuffles + 3);
+  const __m128i redLow = _mm_load_si128(shuffles + 4), redHigh = _mm_load_si128(shuffles + 5);
   int x = 0;
   for (; x + 8 <= width; x += 8, src += 24) {
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
@@ -128,18 +137,14 @@ __attribute__((target("avx2"))) void ConvertRow24Avx2(const uint8_t* src, uint16
   const __m256i redMask = _mm256_set1_epi16(static_cast<short>(f.red.mask));
   const __m256i greenMask = _mm256_set1_epi16(static_cast<short>(f.green.mask));
   const __m256i blueMask = _mm256_set1_epi16(static_cast<short>(f.blue.mask));
-  const __m256i blueLow = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1,
-                                           0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1);
-  const __m256i blueHigh = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1,
-                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7, -1, 10, -1, 13, -1);
-  const __m256i greenLow = _mm256_setr_epi8(1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1,
-                                           1, -1, 4, -1, 7, -1, 10, -1, 13, -1, -1, -1, -1, -1, -1, -1);
-  const __m256i greenHigh = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1,
-                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 8, -1, 11, -1, 14, -1);
-  const __m256i redLow = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1,
-                                           2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1);
-  const __m256i redHigh = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1,
-                                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1);
+  // The same shuffles in both halves.
+  const auto* shuffles = reinterpret_cast<const __m128i*>(CHANNEL_SHUFFLES);
+  const __m256i blueLow = _mm256_broadcastsi128_si256(_mm_load_si128(shuffles + 0));
+  const __m256i blueHigh = _mm256_broadcastsi128_si256(_mm_load_si128(shuffles + 1));
+  const __m256i greenLow = _mm256_broadcastsi128_si256(_mm_load_si128(shuffles + 2));
+  const __m256i greenHigh = _mm256_broadcastsi128_si256(_mm_load_si128(shuffles + 3));
+  const __m256i redLow = _mm256_broadcastsi128_si256(_mm_load_si128(shuffles + 4));
+  const __m256i redHigh = _mm256_broadcastsi128_si256(_mm_load_si128(shuffles + 5));
   int x = 0;
   for (; x + 16 <= width; x += 16, src += 48) {
     // Pixels 0-7 in the lower half, 8-15 in the upper.

@@ -1,6 +1,7 @@
 #pragma once
 // The window back end: SDL2 for the window, input and presentation, OpenAL for
 // sound, FFmpeg for movies, FreeType for glyphs.
+#include <filesystem>
 #include <memory>
 
 #include "platform/platform.h"
@@ -8,11 +9,28 @@
 namespace tessera {
 
 struct SdlOptions {
-  int scale = 0;  // 0: the largest integer factor that fits the desktop comfortably
+  int scale = 0;  // 0: the window size below, else the largest integer factor that fits the desktop comfortably
   uint64_t maxMs = 0;  // after this many milliseconds the run ends as if the window closed
+  int windowWidth = 0;   // the window's size in screen pixels when no scale is given
+  int windowHeight = 0;  // (0: from the scale)
+  bool smooth = false;   // linear filtering where the frame's scale is not whole
+  std::filesystem::path screenshotDir;  // where F12 writes; empty: nowhere
 };
 
-std::unique_ptr<Platform> CreateSdlPlatform(const SdlOptions& options);
+// The window as the player left it, to be remembered for the next start.
+struct WindowChoice {
+  int width = 0;   // the window's size; while full screen, the size it returns to
+  int height = 0;
+  bool fullScreen = false;
+};
+
+class SdlPlatform : public Platform {
+ public:
+  // False while there is no window.
+  virtual bool ReadWindowChoice(WindowChoice& choice) = 0;
+};
+
+std::unique_ptr<SdlPlatform> CreateSdlPlatform(const SdlOptions& options);
 
 // The largest integer factor for which 800x600 stays within 90% of the desktop (at least 1).
 int DefaultWindowScale(int desktopWidth, int desktopHeight);

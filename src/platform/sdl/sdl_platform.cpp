@@ -368,7 +368,14 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
   void ToggleFullScreen() {
     if (!window_) return;
     const bool leaving = fullScreen_;
-    if (!leaving) SDL_GetWindowSize(window_, &windowedWidth_, &windowedHeight_);
+    if (!leaving) {
+      SDL_GetWindowSize(window_, &windowedWidth_, &windowedHeight_);
+      SDL_GetWindowPosition(window_, &windowedX_, &windowedY_);
+      // Covering the desktop first does it where no window manager applies the
+      // full-screen state, as a window opened full screen does.
+      SDL_SetWindowPosition(window_, 0, 0);
+      SDL_SetWindowSize(window_, desktop_.width, desktop_.height);
+    }
     if (SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
       WriteLog((std::string("cannot switch full screen: ") + SDL_GetError()).c_str());
       return;
@@ -377,7 +384,10 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
     if (leaving) {
       SDL_SetWindowSize(window_, windowedWidth_, windowedHeight_);
       // A window that started full screen has no place of its own yet.
-      if (!everWindowed_) SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      if (everWindowed_)
+        SDL_SetWindowPosition(window_, windowedX_, windowedY_);
+      else
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
       everWindowed_ = true;
     }
     presenter_.Repaint();
@@ -413,8 +423,10 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
   FramePresenter presenter_;
   bool fullScreen_ = false;
   bool everWindowed_ = false;
-  int windowedWidth_ = 800;
+  int windowedWidth_ = 800;  // the window's size and place before full screen
   int windowedHeight_ = 600;
+  int windowedX_ = 0;
+  int windowedY_ = 0;
   std::array<bool, SDL_NUM_SCANCODES> windowKeys_{};  // keys pressed for the window, until released
 };
 

@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     SdlOptions options;
     options.scale = args.scale;
     options.maxMs = args.maxMs;
+    options.smooth = args.smooth;
     platform = CreateSdlPlatform(options);
   }
   SetPlatform(platform.get());

@@ -11,6 +11,8 @@
 # SECONDS seconds per case, as a percentage of one core; the X server's own share
 # is printed beside it.
 # Usage: tools/measure-window-cpu.sh BUILD_DIR [SECONDS] [OUT_FILE]
+# With SHOTS=DIR set, grabs of the screen before the two still samples are kept
+# there (menu.png, play.png).
 # OUT_FILE receives one line per figure: name<TAB>value<TAB>unit<TAB>budget.
 # Needs the Debian packages xvfb, xdotool, imagemagick and libgl1-mesa-dri.
 set -euo pipefail

@@ -105,6 +105,8 @@ TEST_F(PresenterTest, FramesWithinOneRefreshAreMergedAndTheLatestIsShownOnTime) 
 }
 
 TEST_F(PresenterTest, RepaintShowsTheScreenFrameAgainAndUploadsItOnlyWhenAsked) {
+  presenter.Repaint(true);  // before the first frame there is nothing to show
+  EXPECT_EQ(presenter.DueAt(), FramePresenter::kNever);
   Compose(0, frame);
   presenter.Repaint();
   EXPECT_EQ(presenter.DueAt(), kRefresh);

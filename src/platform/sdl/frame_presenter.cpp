@@ -32,6 +32,7 @@ uint64_t FramePresenter::DueAt() const {
 }
 
 void FramePresenter::Repaint(bool upload) {
+  if (!presentedOnce_) return;  // the first frame is still to come
   repaint_ = true;
   reupload_ = reupload_ || upload;
 }

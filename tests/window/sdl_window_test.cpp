@@ -52,6 +52,7 @@ class SdlWindowTest : public ::testing::Test {
     SdlOptions options;
     options.scale = 1;
     options.screenshotDir = shots;
+    options.remember = [this](const WindowChoice& choice) { remembered.push_back(choice); };
     platform = CreateSdlPlatform(options);
     std::string error;
     platform->ReadDesktopSize();
@@ -80,6 +81,7 @@ class SdlWindowTest : public ::testing::Test {
   test::ScratchDir dir;
   test::ScopedWorkDir workDir{dir.path()};
   std::filesystem::path shots = std::filesystem::path(dir.path()) / "screenshots";
+  std::vector<WindowChoice> remembered;
   std::unique_ptr<SdlPlatform> platform;
 };
 
@@ -113,6 +115,21 @@ TEST_F(SdlWindowTest, AltEnterTogglesFullScreenAndBackAndNoWindowKeyReachesTheGa
   EXPECT_FALSE(choice.fullScreen);
   EXPECT_EQ(choice.width, 800);
   EXPECT_EQ(choice.height, 600);
+}
+
+TEST_F(SdlWindowTest, TheWindowIsRememberedOnceWhenItClosesFullScreenWithItsEarlierSize) {
+  Key(true, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  std::vector<WindowMessage> messages = Drain();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().kind, MessageKind::Close);
+  platform->ReleaseDisplay();
+  ASSERT_EQ(remembered.size(), 1u);
+  EXPECT_TRUE(remembered[0].fullScreen);
+  EXPECT_EQ(remembered[0].width, 800);
+  EXPECT_EQ(remembered[0].height, 600);
 }
 
 TEST_F(SdlWindowTest, F12WritesTheFrameOnScreenPixelForPixelWithoutOverwriting) {

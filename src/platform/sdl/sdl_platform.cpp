@@ -158,6 +158,7 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
 
   bool InitInput(std::string&) override { return true; }
   void ReleaseDisplay() override {
+    RememberWindow();
     if (texture_) SDL_DestroyTexture(texture_);
     texture_ = nullptr;
     if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -191,6 +192,7 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
 
   bool PollMessage(WindowMessage& m) override {
     if (options_.maxMs != 0 && SDL_GetTicks() - startTicks_ >= options_.maxMs) {
+      RememberWindow();
       m = WindowMessage{};
       m.kind = MessageKind::Close;
       return true;
@@ -200,11 +202,13 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
       m = WindowMessage{};
       switch (e.type) {
         case SDL_QUIT:
+          RememberWindow();
           m.kind = MessageKind::Close;
           return true;
         case SDL_WINDOWEVENT:
           switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE:
+              RememberWindow();
               m.kind = MessageKind::Close;
               return true;
             case SDL_WINDOWEVENT_ENTER:
@@ -258,6 +262,7 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
             break;
           }
           if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_F4 && (e.key.keysym.mod & KMOD_ALT)) {
+            RememberWindow();
             m.kind = MessageKind::Close;
             return true;
           }
@@ -336,6 +341,13 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, &target);
     SDL_RenderPresent(renderer_);
+  }
+
+  void RememberWindow() {
+    WindowChoice choice;
+    if (remembered_ || !options_.remember || !ReadWindowChoice(choice)) return;
+    remembered_ = true;
+    options_.remember(choice);
   }
 
   void ToFrame(int x, int y, WindowMessage& m) {
@@ -422,6 +434,7 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
   SDL_ScaleMode scaleMode_ = SDL_ScaleModeNearest;
   FramePresenter presenter_;
   bool fullScreen_ = false;
+  bool remembered_ = false;
   bool everWindowed_ = false;
   int windowedWidth_ = 800;  // the window's size and place before full screen
   int windowedHeight_ = 600;

@@ -2,11 +2,19 @@
 // The window back end: SDL2 for the window, input and presentation, OpenAL for
 // sound, FFmpeg for movies, FreeType for glyphs.
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform/platform.h"
 
 namespace tessera {
+
+// The window as the player left it, to be remembered for the next start.
+struct WindowChoice {
+  int width = 0;   // the window's size; while full screen, the size it returns to
+  int height = 0;
+  bool fullScreen = false;
+};
 
 struct SdlOptions {
   int scale = 0;  // 0: the window size below, else the largest integer factor that fits the desktop comfortably
@@ -15,13 +23,9 @@ struct SdlOptions {
   int windowHeight = 0;  // (0: from the scale)
   bool smooth = false;   // linear filtering where the frame's scale is not whole
   std::filesystem::path screenshotDir;  // where F12 writes; empty: nowhere
-};
-
-// The window as the player left it, to be remembered for the next start.
-struct WindowChoice {
-  int width = 0;   // the window's size; while full screen, the size it returns to
-  int height = 0;
-  bool fullScreen = false;
+  // Told once how the player left the window: when it is closed (the game ends
+  // at once then) or when the display is released at the end of the game.
+  std::function<void(const WindowChoice&)> remember;
 };
 
 class SdlPlatform : public Platform {

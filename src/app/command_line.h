@@ -18,6 +18,7 @@ struct CommandLine {
   int scale = 0;
   std::optional<bool> windowed;  // overrides System.ini when given
   bool help = false;
+  bool version = false;
   bool autoplay = false;
   int32_t choice = 0;
   bool monkey = false;

@@ -2,6 +2,7 @@
 #   -DSOURCE_DIR=... -DOUTPUT=... -DVERSION=...
 # The file is replaced only when its text changes, so an unchanged checkout
 # rebuilds nothing.
+cmake_minimum_required(VERSION 3.25)
 set(text "${VERSION}")
 find_package(Git QUIET)
 if(GIT_FOUND AND EXISTS "${SOURCE_DIR}/.git")

@@ -67,6 +67,11 @@ for f in bin/tessera bin/tessera-tool share/applications/$id.desktop share/metai
   [ -e "$top/$f" ] || fail "the tarball has no $f"
 done
 "$top/bin/tessera" --version | grep -q "^tessera $version" || fail "the tarball's tessera --version"
+if "$top/bin/tessera" --list-games >/dev/null 2>&1; then
+  env -i PATH=/usr/bin:/bin HOME="$work" XDG_DATA_HOME="$work/none" XDG_DATA_DIRS="$work/none" \
+    "$top/bin/tessera" --list-games | grep -q "$top/bin/../share/tessera/campaigns/demo\|$top/share/tessera/campaigns/demo" ||
+    fail "the unpacked tarball's game does not find its own demo"
+fi
 echo "tarball: layout complete, $("$top/bin/tessera" --version)"
 
 # Installed: the game plays the installed demo for an ordinary user (root could
@@ -93,7 +98,9 @@ snapshot > "$work/before"
 # A game that finds its campaigns on its own lists them; an older one needs
 # the folder named.
 where=()
+finds=
 if play tessera --list-games > "$work/games" 2>&1; then
+  finds=1
   grep -q /usr/share/tessera/campaigns/demo "$work/games" || fail "the installed demo is not listed"
 else
   where=(--workdir /usr/share/tessera/campaigns/demo)
@@ -103,6 +110,10 @@ play tessera --headless --autoplay "${where[@]}" --trace "$work/player/trace.txt
 grep -q ' state 2 10 GameEnd' "$work/player/trace.txt" || fail "the autoplay did not reach GameEnd"
 snapshot > "$work/after"
 diff "$work/before" "$work/after" || fail "the game wrote into /usr/share/tessera"
+if [ -n "$finds" ]; then
+  [ -z "$(ls -A "$work/player/somewhere")" ] || fail "the game wrote into the folder it was started from"
+  find "$work/player/state/tessera" -name log.txt | grep -q . || fail "no log in \$XDG_STATE_HOME/tessera"
+fi
 echo "installed demo played to GameEnd from $work/player/somewhere; nothing written into the install"
 
 $SUDO apt-get remove -y tessera >/dev/null

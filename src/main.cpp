@@ -15,6 +15,7 @@
 #include "app/input_script.h"
 #include "app/input_state.h"
 #include "app/log.h"
+#include "app/version.h"
 #include "game/autoplay.h"
 #include "game/game_state.h"
 #include "gfx/pixel_format.h"
@@ -107,6 +108,10 @@ int main(int argc, char** argv) {
   }
   if (cl.help) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (cl.version) {
+    std::printf("tessera %s\n", VersionText());
     return 0;
   }
   // Files named on the command line are relative to where the game was started.

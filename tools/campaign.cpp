@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "text_layout.h"
+
 namespace tessera::tool {
 
 namespace {
@@ -203,6 +205,14 @@ std::string Two(int n) {
   return buf;
 }
 
+// The text of `key` as the game draws it at `place`: in English, with its
+// words kept whole across the wrap; the Chinese texts break anywhere as they are.
+std::string Drawn(const std::string& key, DemoLanguage language, const TextPlace& place) {
+  std::string text = Localized(key, language);
+  if (language != DemoLanguage::English || !IsSingleByteText(text)) return text;
+  return KeepWordsWhole(text, place);
+}
+
 std::string TalkValue(const LevelPlan& level, const TalkPlan& t) {
   (void)level;
   return "TalkerHead" + Two(t.head) + ":" + std::to_string(t.colour) + "+" + t.key;
@@ -217,7 +227,7 @@ std::string MakeLevelScript(const Campaign& campaign, DemoLanguage language) {
     s += "BeginPicture" + Two(static_cast<int>(i)) + "=" + campaign.introPictures[i] + "\r\n";
   for (const LevelPlan& l : campaign.levels) {
     s += "\r\n[" + l.section + "]\r\n";
-    s += "LevelName=" + Localized(l.section, language) + "\r\n";
+    s += "LevelName=" + Drawn(l.section, language, LevelTitlePlace()) + "\r\n";
     s += "BGMusicName=" + l.music + "\r\n";
     s += "BlendPictureNum=" + std::to_string(l.layers.size()) + "\r\n";
     for (size_t i = 0; i < l.layers.size(); ++i)
@@ -251,9 +261,14 @@ std::string MakeLevelScript(const Campaign& campaign, DemoLanguage language) {
 
 std::string MakeLocalization(DemoLanguage language) {
   std::string s = "[Menu]\r\n";
-  for (const TextEntry& e : MenuTexts()) s += std::string(e.key) + "=" + Localized(e.key, language) + "\r\n";
+  for (const TextEntry& e : MenuTexts()) {
+    TextPlace place;
+    std::string text = MenuTextPlace(e.key, place) ? Drawn(e.key, language, place) : Localized(e.key, language);
+    s += std::string(e.key) + "=" + text + "\r\n";
+  }
   s += "\r\n[Talk]\r\n";
-  for (const TextEntry& e : TalkTexts()) s += std::string(e.key) + "=" + Localized(e.key, language) + "\r\n";
+  for (const TextEntry& e : TalkTexts())
+    s += std::string(e.key) + "=" + Drawn(e.key, language, TalkTextPlace()) + "\r\n";
   return s;
 }
 

@@ -9,7 +9,8 @@ namespace tessera {
 const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
-    "               [--windowed|--fullscreen] [--smooth] [--autoplay [--choice N]] [--monkey SEED]\n";
+    "               [--windowed|--fullscreen] [--smooth] [--autoplay [--choice N]] [--monkey SEED]\n"
+    "       tessera --version | --help\n";
 
 namespace {
 
@@ -66,6 +67,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       out.monkeySeed = n;
     } else if (arg == "--help" || arg == "-h") {
       out.help = true;
+    } else if (arg == "--version") {
+      out.version = true;
     } else if (arg == "--workdir") {
       if (!value(v)) return false;
       out.workDir = v;

@@ -19,6 +19,7 @@ struct CommandLine {
   std::optional<bool> windowed;  // overrides System.ini when given
   bool smooth = false;           // linear filtering where the window's scale is not whole
   bool help = false;
+  bool version = false;
   bool autoplay = false;
   int32_t choice = 0;
   bool monkey = false;

@@ -159,9 +159,10 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
     GameMainLoop();
   }
 
-  // Messages still queued are handled before the devices go.
+  // Messages still queued are handled before the devices go (a picker that was
+  // closed has taken the last one).
   WindowMessage message;
-  while (sys.PollMessage(message))
+  while (play && sys.PollMessage(message))
     if (message.kind != MessageKind::Close) HandleWindowMessage(message);
   SetInputDriver(nullptr);
   sys.ReleaseDisplay();

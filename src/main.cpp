@@ -83,11 +83,19 @@ bool PickGame(const std::vector<Campaign>& choices) {
   if (picked < 0) return false;
   std::error_code ec;
   fs::current_path(choices[picked].folder, ec);
+  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", choices[picked].folder.c_str());
   const int32_t fullScreen = EngineConfig.FullScreen;
   ReadWorkDir();
   ReadEngineConfig();
   EngineConfig.FullScreen = fullScreen;
   return !ec;
+}
+
+// The game played is remembered for the next start that finds several.
+void RememberGame(UserConfig& user) {
+  if (!IsGameFolder(WorkDir) || user.lastGame == WorkDir) return;
+  user.lastGame = WorkDir;
+  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", UserConfigPath().c_str());
 }
 
 // Saves and log in the game folder when it is writable, else in the user's
@@ -134,11 +142,7 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   const bool play = choices.empty() || PickGame(choices);
   if (play && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
     return Fail("cannot write the trace file " + cl.traceFile);
-  // Headless runs leave the player's config alone.
-  if (play && !cl.headless && IsGameFolder(WorkDir) && user.lastGame != WorkDir) {
-    user.lastGame = WorkDir;
-    SaveUserConfig(user);
-  }
+  if (play && !cl.headless) RememberGame(user);  // headless runs leave the player's config alone
 
   std::unique_ptr<InputDriver> driver;
   if (cl.autoplay) {

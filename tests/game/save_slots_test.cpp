@@ -346,61 +346,45 @@ namespace {
 class SaveFoldersTest : public SaveSlotsTest {
  protected:
   ~SaveFoldersTest() override { SetSaveFolders("", ""); }
+  std::string Level(const std::string& file) {
+    return DecodeSaveRecord(test::ReadBytes(file).data(), SAVE_RECORD_SIZE).level;
+  }
   test::ScratchDir user_;
 };
 
 TEST_F(SaveFoldersTest, ReadOnlyGameFolderSavesInTheUsersFolderAndReadsOldSlotsThrough) {
-  Write("System.ini", "[setting]\r\nCampaignId=holiday-1\r\n");
+  Write("System.ini", "[setting]\r\nCampaignId=trip-1\r\n");
   Write("Save/0.sav", Encoded(SampleRecord("Level01", 1)));
   Write("Save/3.sav", Encoded(SampleRecord("Level03", 3)));
-  user_.Write("data/saves/holiday-1/3.sav", Encoded(SampleRecord("Level08", 8)));
+  user_.Write("data/saves/trip-1/3.sav", Encoded(SampleRecord("Level08", 8)));
   const std::string game = dir_.path();
-  test::ReadOnlyMount mount(game);
+  test::ReadOnlyMount mount(game);  // root writes through permissions, not through this
   if (!mount.mounted()) GTEST_SKIP() << "no read-only mount possible here";
   ASSERT_FALSE(CanCreateFileIn(game));
-  const UserFolders user{user_ / "data", user_ / "config", user_ / "state"};
-  const WritePlaces places = ChooseWritePlaces(game, false, CampaignId(game), user, "");
-  ASSERT_EQ(places.saves, std::filesystem::path(user_ / "data/saves/holiday-1"));
+  const WritePlaces places = ChooseWritePlaces(game, false, CampaignId(game), {user_ / "data", "", ""}, "");
   SetSaveFolders(places.saves.string(), places.readThrough.string());
 
-  // The slot already in the player's folder wins over the old one.
   ReadSaveSlots();
   EXPECT_STREQ(SaveSlots[0].record.level, "Level01");
-  EXPECT_STREQ(SaveSlots[3].record.level, "Level08");
+  EXPECT_STREQ(SaveSlots[3].record.level, "Level08");  // the player's folder wins
   EXPECT_EQ(SaveSlots[5].IsEmpty, 1u);
-
-  // Saving over the old slot writes the player's folder, never the game's.
   SetCurrentLevelName("Level02");
   ASSERT_EQ(WriteSaveSlot(0), 1);
-  auto level = [](const std::string& file) {
-    return std::string(DecodeSaveRecord(test::ReadBytes(file).data(), SAVE_RECORD_SIZE).level);
-  };
-  EXPECT_EQ(level(places.saves / "0.sav"), "Level02");
-  EXPECT_EQ(level(game + "/Save/0.sav"), "Level01");
+  EXPECT_EQ(Level(user_ / "data/saves/trip-1/0.sav"), "Level02");
+  EXPECT_EQ(Level(game + "/Save/0.sav"), "Level01");
   ReadSaveSlots();
   EXPECT_STREQ(SaveSlots[0].record.level, "Level02");
-  EXPECT_STREQ(SaveSlots[3].record.level, "Level08");
 }
 
-TEST_F(SaveFoldersTest, TheUsersSaveFolderIsMadeOnTheFirstSave) {
-  const std::filesystem::path saves = user_ / "data/tessera/saves/demo";
-  SetSaveFolders(saves.string(), Path("Save"));
-  ReadSaveSlots();
-  EXPECT_FALSE(std::filesystem::exists(user_ / "data"));
-  SetCurrentLevelName("Level02");
-  ASSERT_EQ(WriteSaveSlot(9), 1);
-  EXPECT_EQ(test::ReadBytes(saves / "9.sav").size(), SAVE_RECORD_SIZE);
-}
-
-TEST_F(SaveFoldersTest, SaveDirIsUsedAloneAndAFailedSaveThereSaysSo) {
+TEST_F(SaveFoldersTest, SaveDirIsMadeOnTheFirstSaveAndUsedAloneAndAFailureSaysSo) {
   Write("Save/1.sav", Encoded(SampleRecord("Level01", 1)));
-  const WritePlaces places = ChooseWritePlaces(dir_.path(), true, "x", UserFolders{}, user_ / "mine");
-  SetSaveFolders(places.saves.string(), places.readThrough.string());
+  SetSaveFolders(user_ / "mine/saves", "");
   ReadSaveSlots();
   EXPECT_EQ(SaveSlots[1].IsEmpty, 1u);  // the game folder's slots are not read
+  EXPECT_FALSE(std::filesystem::exists(user_ / "mine"));
   SetCurrentLevelName("Level04");
   ASSERT_EQ(WriteSaveSlot(1), 1);
-  EXPECT_TRUE(std::filesystem::exists(user_ / "mine/1.sav"));
+  EXPECT_EQ(Level(user_ / "mine/saves/1.sav"), "Level04");
 
   user_.Write("blocked", "a file where the folder should be");
   SetSaveFolders(user_ / "blocked/saves", "");

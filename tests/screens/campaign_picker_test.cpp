@@ -1,4 +1,4 @@
-// The campaign picker: its keys, its clicks, and a whole pick in the window.
+// The campaign picker: its keys and clicks, and a whole pick in the window.
 #include "screens/campaign_picker.h"
 
 #include <gtest/gtest.h>
@@ -11,82 +11,53 @@
 namespace tessera {
 namespace {
 
-WindowMessage Key(uint32_t key) {
-  WindowMessage m;
-  m.kind = MessageKind::KeyDown;
-  m.virtualKey = key;
-  return m;
-}
-
-WindowMessage Mouse(MessageKind kind, int x, int y, MouseButton button = MouseButton::Left) {
+WindowMessage Message(MessageKind kind, uint32_t key = 0, int x = 0, int y = 0) {
   WindowMessage m;
   m.kind = kind;
+  m.virtualKey = key;
   m.x = x;
   m.y = y;
-  m.button = button;
   return m;
 }
+WindowMessage Key(uint32_t key) { return Message(MessageKind::KeyDown, key); }
 
 // Line k of the list is 34 pixels high from y = 110, between x = 100 and 700.
 int LineY(int k) { return 110 + 34 * k + 10; }
 
-TEST(CampaignPickerTest, KeysMoveWithinTheListReturnPicksEscapeQuits) {
+TEST(CampaignPickerTest, KeysAndClicksPickEscapeAndCloseQuit) {
   PickerState s;
   s.count = 3;
-  EXPECT_EQ(HandlePickerMessage(s, Key(VK_UP)), PickerStep::None);
-  EXPECT_EQ(s.selected, 0);
-  for (int i = 0; i < 4; ++i) HandlePickerMessage(s, Key(VK_DOWN));
-  EXPECT_EQ(s.selected, 2);
-  HandlePickerMessage(s, Key(VK_UP));
+  for (uint32_t key : {VK_UP, VK_DOWN, VK_DOWN, VK_DOWN, VK_UP}) EXPECT_EQ(HandlePickerMessage(s, Key(key)), PickerStep::None);
+  EXPECT_EQ(s.selected, 1);  // stays within the list
   EXPECT_EQ(HandlePickerMessage(s, Key(VK_RETURN)), PickerStep::Chosen);
-  EXPECT_EQ(s.selected, 1);
   EXPECT_EQ(HandlePickerMessage(s, Key(VK_ESCAPE)), PickerStep::Quit);
-  EXPECT_EQ(HandlePickerMessage(s, Mouse(MessageKind::Close, 0, 0)), PickerStep::Quit);
+  EXPECT_EQ(HandlePickerMessage(s, Message(MessageKind::Close)), PickerStep::Quit);
 
-  PickerState empty;
-  EXPECT_EQ(HandlePickerMessage(empty, Key(VK_RETURN)), PickerStep::None);
-}
-
-TEST(CampaignPickerTest, AClickPicksTheLinePressedAndReleasedOn) {
-  PickerState s;
-  s.count = 3;
-  HandlePickerMessage(s, Mouse(MessageKind::MouseMove, 300, LineY(2)));
+  // A click counts where pressed and released on the same line.
+  HandlePickerMessage(s, Message(MessageKind::MouseMove, 0, 300, LineY(2)));
   EXPECT_EQ(s.selected, 2);
-  EXPECT_EQ(PickerLineAt(s, 99, LineY(0)), -1);
-  EXPECT_EQ(PickerLineAt(s, 300, LineY(3)), -1);  // below the last name
-
-  // Pressed on one line, released on another: nothing.
-  HandlePickerMessage(s, Mouse(MessageKind::ButtonDown, 300, LineY(0)));
-  EXPECT_EQ(HandlePickerMessage(s, Mouse(MessageKind::ButtonUp, 300, LineY(1))), PickerStep::None);
-  HandlePickerMessage(s, Mouse(MessageKind::ButtonDown, 300, LineY(1), MouseButton::Right));
-  EXPECT_EQ(HandlePickerMessage(s, Mouse(MessageKind::ButtonUp, 300, LineY(1), MouseButton::Right)),
-            PickerStep::None);
-  HandlePickerMessage(s, Mouse(MessageKind::ButtonDown, 300, LineY(1)));
-  EXPECT_EQ(HandlePickerMessage(s, Mouse(MessageKind::ButtonUp, 300, LineY(1))), PickerStep::Chosen);
+  HandlePickerMessage(s, Message(MessageKind::ButtonDown, 0, 300, LineY(0)));
+  EXPECT_EQ(HandlePickerMessage(s, Message(MessageKind::ButtonUp, 0, 300, LineY(1))), PickerStep::None);
+  HandlePickerMessage(s, Message(MessageKind::ButtonDown, 0, 300, LineY(3)));  // below the list
+  EXPECT_EQ(HandlePickerMessage(s, Message(MessageKind::ButtonUp, 0, 300, LineY(3))), PickerStep::None);
+  HandlePickerMessage(s, Message(MessageKind::ButtonDown, 0, 300, LineY(1)));
+  EXPECT_EQ(HandlePickerMessage(s, Message(MessageKind::ButtonUp, 0, 300, LineY(1))), PickerStep::Chosen);
   EXPECT_EQ(s.selected, 1);
-}
 
-TEST(CampaignPickerTest, LongListsScrollWithTheSelection) {
-  PickerState s;
-  s.count = 30;
-  HandlePickerMessage(s, Key(VK_END));
-  EXPECT_EQ(s.selected, 29);
-  EXPECT_EQ(PickerLineAt(s, 300, LineY(11)), 29);
-  EXPECT_EQ(PickerLineAt(s, 300, LineY(0)), 18);
-  HandlePickerMessage(s, Key(VK_PRIOR));
-  EXPECT_EQ(s.selected, 17);
-  EXPECT_EQ(PickerLineAt(s, 300, LineY(0)), 17);
+  PickerState many;  // long lists scroll with the selection
+  many.count = 30;
+  HandlePickerMessage(many, Key(VK_END));
+  EXPECT_EQ(PickerLineAt(many, 300, LineY(11)), 29);
 }
 
 TEST(CampaignPickerTest, RunsInTheWindowUntilAPick) {
   HeadlessOptions options = test::ScopedPlatform::QuietOptions();
   std::string error;
-  ASSERT_TRUE(ParseInputScript("100 move 300 " + std::to_string(LineY(2)) + "\n150 ldown\n170 lup\n",
-                               options.script, error));
+  ASSERT_TRUE(ParseInputScript("100 move 300 " + std::to_string(LineY(2)) + "\n150 ldown\n170 lup\n", options.script, error));
   test::ScopedPlatform platform(options);
   InitTextRenderer();
-  EXPECT_EQ(PickCampaign({"demo", "demo-zh-cn", "holiday"}), 2);
-  EXPECT_GE(platform->FramesShown(), 5u);
+  EXPECT_EQ(PickCampaign({"demo", "demo-zh-cn", "trip"}), 2);
+  ReleaseTextRenderer();
   // The plain background, the picked line's band and the pointer over it.
   auto at = [&](int x, int y) {
     const uint8_t* p = platform->Surface().data() + y * platform->Pitch() + x * 2;
@@ -95,12 +66,6 @@ TEST(CampaignPickerTest, RunsInTheWindowUntilAPick) {
   EXPECT_EQ(at(40, 300), PackRgb(24, 28, 40));
   EXPECT_EQ(at(95, LineY(2)), PackRgb(60, 72, 104));
   EXPECT_EQ(at(302, LineY(2) + 6), PackRgb(255, 255, 255));
-  ReleaseTextRenderer();
-
-  HeadlessOptions quit = test::ScopedPlatform::QuietOptions();
-  ASSERT_TRUE(ParseInputScript("50 keydown 27\n", quit.script, error));
-  test::ScopedPlatform second(quit);
-  EXPECT_EQ(PickCampaign({"a", "b"}), -1);
 }
 
 }  // namespace

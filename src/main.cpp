@@ -102,8 +102,8 @@ void RememberGame(UserConfig& user) {
 // folders (or where --save-dir says); returns the log's first line.
 std::string SetUpWritePlaces(const CommandLine& cl) {
   const fs::path folder = WorkDir;
-  const WritePlaces places =
-      ChooseWritePlaces(folder, CanCreateFileIn(folder), CampaignId(folder), GetUserFolders(), cl.saveDir);
+  const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
+  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), cl.saveDir);
   SetSaveFolders(places.saves.string(), places.readThrough.string());
   SetLogFile(places.log.string());
   return "game folder " + folder.string() + ", saves in " + (places.saves.empty() ? folder / "Save" : places.saves).string();

@@ -171,6 +171,18 @@ bool CanCreateFileIn(const fs::path& folder) {
   return false;
 }
 
+bool IsInstalledFolder(const fs::path& folder, const SearchRoots& roots) {
+  std::vector<fs::path> installed;
+  for (const fs::path& data : roots.systemData) installed.push_back(data / "tessera");
+  if (!roots.executable.empty()) installed.push_back(roots.executable / ".." / "share" / "tessera");
+  const fs::path inside = Canonical(folder);
+  for (const fs::path& root : installed) {
+    const fs::path top = Canonical(root);
+    if (std::mismatch(top.begin(), top.end(), inside.begin(), inside.end()).first == top.end()) return true;
+  }
+  return false;
+}
+
 WritePlaces ChooseWritePlaces(const fs::path& gameFolder, bool gameFolderWritable, const std::string& campaignId,
                               const UserFolders& user, const fs::path& saveDir) {
   WritePlaces places;

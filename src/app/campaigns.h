@@ -62,6 +62,10 @@ std::string CleanCampaignId(const std::string& text);
 // True when a new file can be created in `folder` (tried, then removed): the
 // one test that also holds for root on a read-only mount.
 bool CanCreateFileIn(const std::filesystem::path& folder);
+// True for a folder under an installed tessera data folder (<system data
+// folder>/tessera, <executable's folder>/../share/tessera): a package's files
+// are never written, not even by a user who could (root).
+bool IsInstalledFolder(const std::filesystem::path& folder, const SearchRoots& roots);
 
 // Where a game writes. Writable game folder: Save and log.txt in it, as ever.
 // Otherwise saves go to <user data>/saves/<id> and read through to the game's own

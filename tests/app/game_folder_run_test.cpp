@@ -51,14 +51,15 @@ TEST_F(GameFolderRunTest, NoGameAnywhereSaysWhereItLookedAndHowToGetOne) {
 TEST_F(GameFolderRunTest, CampaignsAreListedAndTheFirstOrTheNamedOneIsPlayed) {
   for (const char* file : {"extra/System.ini", "data/tessera/campaigns/beta/System.ini",
                            "data/tessera/campaigns/alpha/Script.dat", "bin/campaigns/local/System.ini",
-                           "sys/tessera/campaigns/alpha/System.ini"})
+                           "sys/tessera/campaigns/alpha/System.ini", "sys/tessera/campaigns/gamma/System.ini"})
     dir_.Write(file, "");
   const std::string listed = "TESSERA_PATH=" + (dir_ / "extra");
   test::RunResult r = Run("--list-games", listed);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.output, "extra\t" + (dir_ / "extra") + "\nalpha\t" + (dir_ / "data/tessera/campaigns/alpha") +
                           "\nbeta\t" + (dir_ / "data/tessera/campaigns/beta") + "\nlocal\t" +
-                          (dir_ / "bin/campaigns/local") + "\nalpha\t" + (dir_ / "sys/tessera/campaigns/alpha") + "\n");
+                          (dir_ / "bin/campaigns/local") + "\nalpha\t" + (dir_ / "sys/tessera/campaigns/alpha") +
+                          "\ngamma\t" + (dir_ / "sys/tessera/campaigns/gamma") + "\n");
 
   // Headless runs never ask: the first found, its log in it as it is writable.
   ASSERT_EQ(Run("--headless --max-ms 200", listed).exitCode, 0);
@@ -66,6 +67,10 @@ TEST_F(GameFolderRunTest, CampaignsAreListedAndTheFirstOrTheNamedOneIsPlayed) {
   ASSERT_EQ(Run("--headless --max-ms 200 --game local", listed).exitCode, 0);
   EXPECT_TRUE(fs::exists(dir_ / "bin/campaigns/local/log.txt"));
   EXPECT_NE(Run("--headless --game nope", listed).exitCode, 0);
+  // An installed game is never written, even where it could be (root).
+  ASSERT_EQ(Run("--headless --max-ms 200 --game gamma", listed).exitCode, 0);
+  EXPECT_FALSE(fs::is_empty(dir_ / "state/tessera"));  // its log went there
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sys/tessera/campaigns/gamma"), fs::directory_iterator()), 1);
 
   // A game in the current folder comes first; --workdir is taken as it is, with a warning.
   dir_.Write("here/System.ini", "");

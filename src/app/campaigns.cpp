@@ -1,11 +1,11 @@
 #include "app/campaigns.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 #include "app/files.h"
@@ -155,10 +155,10 @@ std::string CampaignId(const fs::path& folder) {
 }
 
 bool CanCreateFileIn(const fs::path& folder) {
-  std::random_device random;
   std::error_code ec;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 4; ++attempt) {
-    const fs::path probe = folder / (".tessera-write-test-" + std::to_string(random()));
+    const fs::path probe = folder / (".tessera-write-test-" + std::to_string(now + attempt));
     if (fs::exists(probe, ec)) continue;
     bool created = false;
     {

@@ -10,6 +10,7 @@ const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
     "               [--windowed|--fullscreen] [--smooth] [--autoplay [--choice N]] [--monkey SEED]\n"
+    "               [--game NAME] [--list-games] [--save-dir DIR]\n"
     "       tessera --version | --help\n";
 
 namespace {
@@ -72,6 +73,14 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
     } else if (arg == "--workdir") {
       if (!value(v)) return false;
       out.workDir = v;
+    } else if (arg == "--game") {
+      if (!value(v)) return false;
+      out.game = v;
+    } else if (arg == "--list-games") {
+      out.listGames = true;
+    } else if (arg == "--save-dir") {
+      if (!value(v)) return false;
+      out.saveDir = v;
     } else if (arg == "--input") {
       if (!value(v)) return false;
       out.inputFile = v;
@@ -116,6 +125,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       error = "unknown option " + arg;
       return false;
     }
+  }
+  if (!out.game.empty() && !out.workDir.empty()) {
+    error = "--game and --workdir cannot be combined";
+    return false;
   }
   if (out.autoplay && out.monkey) {
     error = "--autoplay and --monkey cannot be combined";

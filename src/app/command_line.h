@@ -24,6 +24,9 @@ struct CommandLine {
   int32_t choice = 0;
   bool monkey = false;
   uint64_t monkeySeed = 0;
+  std::string game;     // --game: the campaign folder's name
+  bool listGames = false;
+  std::string saveDir;  // --save-dir: where the slots are written
 };
 
 extern const char* const kUsage;

@@ -6,7 +6,9 @@
 #     screen grabbed 40 ms after each move (two 60 Hz refreshes and a 5 ms frame)
 #     must show the highlight come and go;
 #   - the play screen of the first level, the pointer still on the board;
-#   - the play screen while the pointer keeps moving over the board.
+#   - the play screen while the pointer keeps moving over the board;
+#   - Alt+Enter (full screen and back) and F12 (one screenshot) on the boss page,
+#     whose "any key" must not fire.
 # CPU is read from /proc/PID/stat (user + system time of every thread) over
 # SECONDS seconds per case, as a percentage of one core; the X server's own share
 # is printed beside it.
@@ -133,10 +135,38 @@ wait "$mover"
 echo "play screen, pointer moving: game ${moving}% of a core, X server ${moving_x}%" >&2
 
 kill -0 "$game" 2>/dev/null || { echo "the game ended early" >&2; cat "$work/game.log" >&2; exit 1; }
+
+# The window's own keys on the boss page, whose "any key" leaves it: Alt+Enter
+# to full screen and back, then F12, must leave the page up; a key then ends it.
+size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
+keys=ok
+fail() { [ "$keys" != ok ] || keys=$1; }  # the first fault is reported
+move 29 527
+sleep 0.2
+click
+for _ in $(seq 30); do in_state 8 && break; sleep 0.1; done
+in_state 8 || fail "the boss page did not open"
+windowed=$(size)
+xdotool key alt+Return
+sleep 0.5
+[ "$(size)" = 1280x1024 ] || fail "Alt+Enter gave $(size), not full screen"
+xdotool key alt+Return
+sleep 0.5
+[ "$(size)" = "$windowed" ] || fail "Alt+Enter back gave $(size), not $windowed"
+xdotool key F12
+sleep 0.5
+grep -q "^[0-9]* state 8 9 " "$work/trace.txt" && fail "a window key reached the boss page"
+shots=$(find "$XDG_DATA_HOME/tessera/screenshots" -name '*.png' 2>/dev/null | wc -l || true)
+[ "$shots" = 1 ] || fail "F12 wrote $shots screenshots"
+xdotool key a
+sleep 0.5
+grep -q "^[0-9]* state 8 9 " "$work/trace.txt" || fail "a key did not leave the boss page"
+echo "window keys on the boss page: $keys" >&2
 {
   printf 'Window, start menu idle (CPU of one core)\t%s\t%%\t5\n' "$idle"
   printf 'Window, play screen, pointer still\t%s\t%%\t10\n' "$play"
   printf 'Window, play screen, pointer moving\t%s\t%%\t-\n' "$moving"
   printf 'Window, hover highlight in the next frame\t%s\t-\t-\n' "$hover"
+  printf 'Window, Alt+Enter and F12 kept from the game\t%s\t-\t-\n' "$keys"
 } >"$out"
-[ "$hover" = ok ]
+[ "$hover" = ok ] && [ "$keys" = ok ]

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "platform/sdl/window_layout.h"
 #include "support/test_support.h"
@@ -35,37 +36,14 @@ TEST(FitFrame, WholeFactorsWhenTheyFitElseTheLargestSizeThatFits) {
 
 TEST(MapToFrame, LetterboxedWindowPositionsLandOnFramePixelsAndClampAtItsEdge) {
   const FrameRect r = FitFrame(1920, 1080);  // 1.8 times, 240 pixels of bar each side
-  int32_t x = -1, y = -1;
-  MapToFrame(r, 240, 0, x, y);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-  MapToFrame(r, 960, 540, x, y);
-  EXPECT_EQ(x, 400);
-  EXPECT_EQ(y, 300);
-  MapToFrame(r, 1679, 1079, x, y);
-  EXPECT_EQ(x, 799);
-  EXPECT_EQ(y, 599);
-  MapToFrame(r, 241, 1, x, y);  // still inside the first frame pixel
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-  MapToFrame(r, 242, 2, x, y);
-  EXPECT_EQ(x, 1);
-  EXPECT_EQ(y, 1);
-  // On the bars and outside the window: the nearest edge pixel.
-  MapToFrame(r, 100, 500, x, y);
-  EXPECT_EQ(x, 0);
-  MapToFrame(r, 1800, 500, x, y);
-  EXPECT_EQ(x, 799);
-  MapToFrame(r, -30, -30, x, y);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-  MapToFrame(r, 5000, 5000, x, y);
-  EXPECT_EQ(x, 799);
-  EXPECT_EQ(y, 599);
-  // Twice the size: every frame pixel two window pixels wide.
-  MapToFrame(FitFrame(1600, 1200), 1599, 3, x, y);
-  EXPECT_EQ(x, 799);
-  EXPECT_EQ(y, 1);
+  const int in[][2] = {{240, 0}, {241, 1}, {242, 2}, {960, 540}, {1679, 1079}, {100, 500}, {1800, -30}, {5000, 5000}};
+  const int out[][2] = {{0, 0}, {0, 0}, {1, 1}, {400, 300}, {799, 599}, {0, 277}, {799, 0}, {799, 599}};
+  for (size_t i = 0; i < std::size(in); ++i) {
+    int32_t x = -1, y = -1;
+    MapToFrame(r, in[i][0], in[i][1], x, y);
+    EXPECT_EQ(x, out[i][0]) << i;
+    EXPECT_EQ(y, out[i][1]) << i;
+  }
 }
 
 TEST(ScreenshotPath, NamedByDateAndTimeAndNeverAnExistingFile) {

@@ -17,7 +17,7 @@ struct WindowChoice {
 };
 
 struct SdlOptions {
-  int scale = 0;  // 0: the window size below, else the largest integer factor that fits the desktop comfortably
+  int scale = 0;  // 0: the window size below when given, else the largest factor that fits comfortably
   uint64_t maxMs = 0;  // after this many milliseconds the run ends as if the window closed
   int windowWidth = 0;   // the window's size in screen pixels when no scale is given
   int windowHeight = 0;  // (0: from the scale)

@@ -21,6 +21,7 @@
 #include "platform/file_system.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
 
 using namespace tessera;
@@ -98,6 +99,14 @@ int Run(const CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  AttachStartingConsole();
+  std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+  std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) argumentPointers.push_back(argument.data());
+  argumentPointers.push_back(nullptr);
+  argc = static_cast<int>(arguments.size());
+  argv = argumentPointers.data();
+
   CommandLine cl;
   std::string error;
   if (!ParseCommandLine(argc, argv, cl, error)) {

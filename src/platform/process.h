@@ -16,6 +16,10 @@ unsigned long CurrentProcessId();
 // The running program's own file; empty when the system cannot tell.
 std::string CurrentExecutable();
 
+// Sets a variable of this process's environment, seen by the programs it
+// starts and by libraries reading it later.
+void SetEnvironment(const std::string& name, const std::string& value);
+
 // A program without a console of its own (a Windows GUI program) started from
 // a console writes its standard output and error there, unless they already
 // go somewhere else. Nothing to do elsewhere.

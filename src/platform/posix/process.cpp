@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tessera {
 
@@ -18,6 +19,8 @@ std::string CurrentExecutable() {
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   return n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
 }
+
+void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
 
 void AttachStartingConsole() {}
 

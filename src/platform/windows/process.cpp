@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/windows/wide_text.h"
@@ -118,6 +119,12 @@ std::string CurrentExecutable() {
     if (name.size() >= 32768) return std::string();
     name.resize(name.size() * 2);
   }
+}
+
+// The C runtime keeps its own copy of the environment; _wputenv_s changes
+// both it and the system's.
+void SetEnvironment(const std::string& name, const std::string& value) {
+  ::_wputenv_s(Wide(name).c_str(), Wide(value).c_str());
 }
 
 void AttachStartingConsole() {

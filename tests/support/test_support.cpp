@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,8 @@ ScratchDir::ScratchDir() {
     const fs::path folder = temp / name;
     if (fs::create_directory(folder, ec) && !ec) {
       path_ = HostPathString(folder);
+      // One separator throughout, as the tests add names with '/'.
+      if constexpr (fs::path::preferred_separator != '/') std::replace(path_.begin(), path_.end(), '\\', '/');
       return;
     }
   }

@@ -22,7 +22,7 @@ std::string CurrentExecutable() {
 
 void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
 
-void AttachStartingConsole() {}
+void SetUpStandardStreams() {}
 
 int RunShellCommand(const std::string& command, std::string& output) {
   std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");

@@ -1,6 +1,12 @@
 #include "campaign.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "app/campaigns.h"
+
+#include "text_layout.h"
 
 namespace tessera::tool {
 
@@ -177,15 +183,35 @@ const std::vector<std::string>& TalkColourTexts() {
   return colours;
 }
 
-std::string MakeSystemIni(DemoLanguage language, bool loose) {
+std::string MakeSystemIni(DemoLanguage language, bool loose, const std::string& campaignId) {
   std::string s;
   s += "[setting]\r\nwindowed=true\r\n";
   s += std::string("packaged=") + (loose ? "false" : "true") + "\r\n";
   s += std::string("language=") + IniLanguageName(language) + "\r\n";
+  s += "CampaignId=" + campaignId + "\r\n";
   s += "\r\n[path]\r\nMenuPath=Menu\r\nPicturePath=Picture\r\nHeadPath=Head\r\nScriptPath=Script\r\n"
        "LocalPath=Localization\r\nMoviePath=movie\r\nMusicPath=Music\r\nSoundPath=Sound\r\n";
   s += "\r\n[debug]\r\nSkipLevel=false\r\nBeginLevel=GameBegin\r\n";
   return s;
+}
+
+std::string DemoCampaignId(DemoLanguage language) {
+  switch (language) {
+    case DemoLanguage::ChineseSimplified: return "demo-zh-cn";
+    case DemoLanguage::ChineseTraditional: return "demo-zh-tw";
+    default: return "demo";
+  }
+}
+
+std::string NewCampaignId(const std::string& dir) {
+  // The folder's name for people, a random part so that two games made in
+  // folders of the same name keep their saves apart.
+  std::string name = CleanCampaignId(std::filesystem::path(dir).lexically_normal().filename().string());
+  if (name.empty()) name = "game";
+  std::random_device random;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(random()));
+  return name.substr(0, 48) + suffix;
 }
 
 std::string MakeGameIni() {
@@ -203,6 +229,14 @@ std::string Two(int n) {
   return buf;
 }
 
+// The text of `key` as the game draws it at `place`: in English, with its
+// words kept whole across the wrap; the Chinese texts break anywhere as they are.
+std::string Drawn(const std::string& key, DemoLanguage language, const TextPlace& place) {
+  std::string text = Localized(key, language);
+  if (language != DemoLanguage::English || !IsSingleByteText(text)) return text;
+  return KeepWordsWhole(text, place);
+}
+
 std::string TalkValue(const LevelPlan& level, const TalkPlan& t) {
   (void)level;
   return "TalkerHead" + Two(t.head) + ":" + std::to_string(t.colour) + "+" + t.key;
@@ -217,7 +251,7 @@ std::string MakeLevelScript(const Campaign& campaign, DemoLanguage language) {
     s += "BeginPicture" + Two(static_cast<int>(i)) + "=" + campaign.introPictures[i] + "\r\n";
   for (const LevelPlan& l : campaign.levels) {
     s += "\r\n[" + l.section + "]\r\n";
-    s += "LevelName=" + Localized(l.section, language) + "\r\n";
+    s += "LevelName=" + Drawn(l.section, language, LevelTitlePlace()) + "\r\n";
     s += "BGMusicName=" + l.music + "\r\n";
     s += "BlendPictureNum=" + std::to_string(l.layers.size()) + "\r\n";
     for (size_t i = 0; i < l.layers.size(); ++i)
@@ -251,9 +285,14 @@ std::string MakeLevelScript(const Campaign& campaign, DemoLanguage language) {
 
 std::string MakeLocalization(DemoLanguage language) {
   std::string s = "[Menu]\r\n";
-  for (const TextEntry& e : MenuTexts()) s += std::string(e.key) + "=" + Localized(e.key, language) + "\r\n";
+  for (const TextEntry& e : MenuTexts()) {
+    TextPlace place;
+    std::string text = MenuTextPlace(e.key, place) ? Drawn(e.key, language, place) : Localized(e.key, language);
+    s += std::string(e.key) + "=" + text + "\r\n";
+  }
   s += "\r\n[Talk]\r\n";
-  for (const TextEntry& e : TalkTexts()) s += std::string(e.key) + "=" + Localized(e.key, language) + "\r\n";
+  for (const TextEntry& e : TalkTexts())
+    s += std::string(e.key) + "=" + Drawn(e.key, language, TalkTextPlace()) + "\r\n";
   return s;
 }
 

@@ -26,6 +26,7 @@ extern "C" {
 #include "platform/file_system.h"
 #include "pictures.h"
 #include "sounds.h"
+#include "text_layout.h"
 #include "texts.h"
 
 namespace tessera::tool {
@@ -666,7 +667,11 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
                    o.images[pictures[i].index].c_str(), level.c_str(), o.layers, o.pieces);
     auto line = [&](const std::string& key, const std::string& value) { sections += key + "=" + value + eol; };
     sections += eol + "[" + level + "]" + eol;
-    line("LevelName", title + " " + std::to_string(i + 1));
+    std::string levelName = title + " " + std::to_string(i + 1);
+    // Words kept whole where the game draws the title, in a language with spaces.
+    if (g.language == DemoLanguage::English && IsSingleByteText(levelName))
+      levelName = KeepWordsWhole(levelName, LevelTitlePlace());
+    line("LevelName", levelName);
     line("BGMusicName", music);
     line("BlendPictureNum", std::to_string(o.layers));
     for (int k = 0; k < o.layers; ++k) line("BlendPicture" + Two(k), level + "_" + std::to_string(k));

@@ -17,6 +17,7 @@ extern "C" {
 #include "gfx/bmp.h"
 #include "media/wav.h"
 #include "archive.h"
+#include "text_layout.h"
 #include "tool_common.h"
 
 namespace tessera::tool {
@@ -302,6 +303,8 @@ class Linter {
                  bool needSpeaker);
   void CheckText(const std::string& file, const std::string& section, const std::string& key,
                  const std::string& text);
+  void CheckWrap(const std::string& file, const std::string& section, const std::string& key,
+                 const std::string& text, const TextPlace& place);
   void CheckLevel(const std::string& section);
   void CheckFlow();
 
@@ -317,6 +320,7 @@ class Linter {
   std::map<std::string, Bytes> archives_;
   std::map<std::string, std::vector<ArchiveEntry>> indexes_;
   std::set<std::string> badArchives_;
+  std::set<std::string> wrapChecked_;  // "file:section:key", each text once
 };
 
 std::string Lower(std::string s) {
@@ -503,6 +507,20 @@ void Linter::CheckText(const std::string& file, const std::string& section, cons
   }
 }
 
+// The game wraps at any byte; in English, a word cut there reads as two.
+void Linter::CheckWrap(const std::string& file, const std::string& section, const std::string& key,
+                       const std::string& text, const TextPlace& place) {
+  if (language_ != "English" || !IsSingleByteText(text) || !wrapChecked_.insert(file + ":" + section + ":" + key).second)
+    return;
+  std::vector<std::string> split = SplitWords(text, place);
+  if (split.empty()) return;
+  std::string words;
+  for (const std::string& w : split) words += (words.empty() ? "\"" : ", \"") + Shown(w) + "\"";
+  Add(Severity::Warning, file, section, key,
+      "the wrap splits " + words + " where the game draws it (" + place.what + ", size " + std::to_string(place.size) +
+          ", wrapping at " + std::to_string(place.wrapWidth) + " pixels): spaces before a word start it on the next line");
+}
+
 void Linter::CheckTalk(const std::string& section, const std::string& key, const std::string& value, int heads,
                        bool needSpeaker) {
   size_t colon = value.find(':');
@@ -530,6 +548,7 @@ void Linter::CheckTalk(const std::string& section, const std::string& key, const
   std::string text = Read(local_, "Talk", talkKey, "", 256);
   if (text.empty()) Add(Severity::Warning, local_, "Talk", talkKey, "empty text: the talk bar shows nothing");
   CheckText(local_, "Talk", talkKey, text);
+  CheckWrap(local_, "Talk", talkKey, text, TalkTextPlace());
   // Five rows of 36 bytes fit the talk bar.
   if (text.size() > 180)
     Add(Severity::Warning, local_, "Talk", talkKey, "text longer than the talk bar holds (180 bytes)");
@@ -542,6 +561,7 @@ void Linter::CheckLevel(const std::string& s) {
   if (title.empty()) Add(Severity::Warning, f, s, "LevelName", "level has no title");
   else if (title.size() > 12) Add(Severity::Warning, f, s, "LevelName", "title wider than the 120-pixel title plate");
   CheckText(f, s, "LevelName", title);
+  CheckWrap(f, s, "LevelName", title, LevelTitlePlace());
   std::string music = Read(f, s.c_str(), "BGMusicName", "");
   if (music.empty()) Add(Severity::Warning, f, s, "BGMusicName", "level has no music");
   else CheckWavFile(f, s, "BGMusicName", musicPath_ + "\\" + music);
@@ -724,7 +744,12 @@ std::vector<Finding> Linter::Run() {
   } else {
     for (const char* key : MENU_KEYS) {
       if (!HasKey(local_, "Menu", key)) Add(Severity::Error, local_, "Menu", key, "menu text missing");
-      else CheckText(local_, "Menu", key, Read(local_, "Menu", key, "", 256));
+      else {
+        std::string text = Read(local_, "Menu", key, "", 256);
+        CheckText(local_, "Menu", key, text);
+        TextPlace place;
+        if (MenuTextPlace(key, place)) CheckWrap(local_, "Menu", key, text, place);
+      }
     }
   }
   ParseSections(script_);

@@ -32,37 +32,6 @@ struct TextRendererRecord {
 
 bool ValidSize(int size) { return size >= 16 && size <= 32 && size % 4 == 0; }
 
-// A byte from 0xA1 up followed by one from 0x40 up is one two-byte character.
-// The test reads the next byte only after a lead byte, and a NUL ends it.
-int CharacterBytes(const unsigned char* p) { return p[0] >= 0xA1 && p[1] >= 0x40 ? 2 : 1; }
-
-// Walks the text as the renderer lays it out, calling place(bytes, column
-// offset, line) for each character; returns the number of lines used.
-template <typename Place>
-int Layout(const char* text, int size, int wrapWidth, int spacing, Place&& place) {
-  if (!text) return 1;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  const int64_t advance = int64_t{spacing} + size / 2;
-  int line = 0;
-  size_t lineStart = 0;
-  for (size_t i = 0; bytes[i] != 0;) {
-    const int n = CharacterBytes(bytes + i);
-    int64_t offset = static_cast<int64_t>(i - lineStart) * advance;
-    // A wrap width that is not positive would divide by zero: such text stays on one line.
-    if (wrapWidth > 0) {
-      if (offset > wrapWidth) {
-        ++line;
-        lineStart = i;
-        offset = 0;
-      }
-      offset %= wrapWidth;
-    }
-    place(bytes + i, n, offset, line);
-    i += static_cast<size_t>(n);
-  }
-  return line + 1;
-}
-
 // The cache entry for (code, size), rasterised on a miss. Hits move forward past
 // entries used less often, so the least used glyph sits in the slot that is
 // overwritten once the cache is full.
@@ -138,7 +107,9 @@ void RenderText(int size, uint16_t colour, int x, int y, int spacing, const char
                 int wrapWidth, int destWidth, int destHeight) {
   if (!g_text.rasterizer || !text || !destination || !ValidSize(size) || destWidth <= 0 || destHeight <= 0)
     return;
-  Layout(text, size, wrapWidth, spacing, [&](const unsigned char* p, int n, int64_t offset, int line) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  LayOutText(text, size, wrapWidth, spacing, [&](size_t at, int n, int64_t offset, int line) {
+    const unsigned char* p = bytes + at;
     const uint16_t code = static_cast<uint16_t>(p[0] * 256 + (n == 2 ? p[1] : 0));
     const GlyphEntry& glyph = Glyph(code, size);
     Stamp(glyph, size, colour, x + offset, int64_t{y} + int64_t{line} * (size + 2), destination, destWidth,
@@ -147,7 +118,7 @@ void RenderText(int size, uint16_t colour, int x, int y, int spacing, const char
 }
 
 int CountTextLines(const char* text, int size, int wrapWidth, int spacing) {
-  return Layout(text, size, wrapWidth, spacing, [](const unsigned char*, int, int64_t, int) {});
+  return LayOutText(text, size, wrapWidth, spacing, [](size_t, int, int64_t, int) {});
 }
 
 }  // namespace tessera

@@ -2,6 +2,7 @@
 // The text renderer: one- and two-byte characters of the game's code page,
 // rasterised by the platform's font engine into one-bit cells, cached, and
 // stamped in one colour. Sizes 16, 20, 24, 28 and 32.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -14,6 +15,41 @@ bool InitTextRenderer();
 // Same, with a given font engine (tests inject fakes).
 bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer);
 void ReleaseTextRenderer();
+
+// A byte from 0xA1 up followed by one from 0x40 up is one two-byte character.
+// The test reads the next byte only after a lead byte, and a NUL ends it.
+inline int TextCharacterBytes(const unsigned char* p) { return p[0] >= 0xA1 && p[1] >= 0x40 ? 2 : 1; }
+
+// The renderer's layout, which RenderText and CountTextLines follow and tools
+// may ask: every character of `text` advances size / 2 + spacing pixels per
+// byte; one that would start past `wrapWidth` opens a new line, one starting
+// exactly there lands at the line's left edge (no wrap when `wrapWidth` is not
+// positive). Calls place(byteIndex, bytes, columnOffset, line) for each
+// character in order; returns the number of lines used.
+template <typename Place>
+int LayOutText(const char* text, int size, int wrapWidth, int spacing, Place&& place) {
+  if (!text) return 1;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  const int64_t advance = int64_t{spacing} + size / 2;
+  int line = 0;
+  size_t lineStart = 0;
+  for (size_t i = 0; bytes[i] != 0;) {
+    const int n = TextCharacterBytes(bytes + i);
+    int64_t offset = static_cast<int64_t>(i - lineStart) * advance;
+    // A wrap width that is not positive would divide by zero: such text stays on one line.
+    if (wrapWidth > 0) {
+      if (offset > wrapWidth) {
+        ++line;
+        lineStart = i;
+        offset = 0;
+      }
+      offset %= wrapWidth;
+    }
+    place(i, n, offset, line);
+    i += static_cast<size_t>(n);
+  }
+  return line + 1;
+}
 
 void RenderText(int size, uint16_t colour, int x, int y, int spacing, const char* text, uint16_t* destination,
                 int wrapWidth, int destWidth, int destHeight);

@@ -32,7 +32,7 @@ void DrawConfirmBox() {
     DrawImageKeyed((800 - box->width) / 2, (600 - box->height) / 2, box, BackBuffer);
   char text[256];
   MenuText("Confirm", text);
-  DrawCaption(24, PackRgb(200, 200, 200), 395 - 5 * static_cast<int>(std::strlen(text)), 230, text);
+  DrawCaption(CONFIRM_TEXT_SIZE, PackRgb(200, 200, 200), 395 - 5 * static_cast<int>(std::strlen(text)), 230, text);
   if (ConfirmHover == CONFIRM_HOVER_YES)
     DrawImage(CONFIRM_YES_BUTTON.left, CONFIRM_YES_BUTTON.top, InterfaceImages.OM_Messagebox_Y.get(), BackBuffer);
   else if (ConfirmHover == CONFIRM_HOVER_NO)
@@ -45,7 +45,7 @@ void DrawPlayButtonHint() {
   DrawImage(h.x, h.y, (InterfaceImages.*h.picture).get(), BackBuffer);
   DrawImage(138, 495, InterfaceImages.OptionHint.get(), BackBuffer);
   char text[256];
-  DrawCaption(24, PackRgb(70, 70, 70), 200, 530, MenuText(PLAY_BUTTONS[HoveredPlayButton].hintKey, text));
+  DrawCaption(PLAY_HINT_SIZE, PackRgb(70, 70, 70), 200, 530, MenuText(PLAY_BUTTONS[HoveredPlayButton].hintKey, text));
 }
 
 }  // namespace tessera

@@ -5,6 +5,10 @@
 
 namespace tessera {
 
+// The question in the box ("Confirm") and a play button's hint (its hintKey).
+constexpr int CONFIRM_TEXT_SIZE = 24;
+constexpr int PLAY_HINT_SIZE = 24;
+
 void DrawConfirmBox();
 void DrawPlayButtonHint();
 

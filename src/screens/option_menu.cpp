@@ -137,21 +137,23 @@ void DrawOptionMenu() {
     DrawImage(0, 0, FrozenScreen.get(), BackBuffer);
     DrawCentredPanel(InterfaceImages.OM_SaveLoad.get());
     MenuText(OptionPage == OPTION_PAGE_SAVE ? "Save" : "Load", text);
-    DrawCaption(20, grey, 400 - 5 * Length(text), 93, text);
+    DrawCaption(OPTION_CAPTION_SIZE, grey, 400 - 5 * Length(text), 93, text);
     DrawSlotList();
   } else if (OptionPage == OPTION_PAGE_SETTINGS) {
     DrawImage(0, 0, FrozenScreen.get(), BackBuffer);
     DrawCentredPanel(InterfaceImages.OM_Settings.get());
     MenuText("Setting", text);
-    DrawCaption(20, grey, 395 - 5 * Length(text), 208, text);
+    DrawCaption(OPTION_CAPTION_SIZE, grey, 395 - 5 * Length(text), 208, text);
     DrawImage(GameSettings.MatchAll == 1 ? 411 : 351, 252, InterfaceImages.OM_Settings_Selected.get(), BackBuffer);
     DrawImage(361 + 110 * GameSettings.MusicVolume / 100, 295, InterfaceImages.OM_Settings_Bar.get(), BackBuffer);
     DrawImage(361 + 110 * GameSettings.SoundVolume / 100, 323, InterfaceImages.OM_Settings_Bar.get(), BackBuffer);
     const uint16_t bright = PackRgb(250, 250, 250);
     MenuText("RestartGame", text);
-    DrawCaption(20, SettingsHover == SETTINGS_BACK_TO_GAME ? bright : grey, 335 - 5 * Length(text), 382, text);
+    DrawCaption(OPTION_CAPTION_SIZE, SettingsHover == SETTINGS_BACK_TO_GAME ? bright : grey, 335 - 5 * Length(text),
+                382, text);
     MenuText("ExitGame", text);
-    DrawCaption(20, SettingsHover == SETTINGS_EXIT_GAME ? bright : grey, 462 - 5 * Length(text), 382, text);
+    DrawCaption(OPTION_CAPTION_SIZE, SettingsHover == SETTINGS_EXIT_GAME ? bright : grey, 462 - 5 * Length(text),
+                382, text);
   }
   DrawConfirmBox();
 }

@@ -94,7 +94,7 @@ void DrawSpiders() {
 }
 
 void DrawLevelTitle() {
-  DrawCaption(20, PackRgb(110, 235, 220), 60 - (Length(LevelDefinition.LevelName) * 10) / 2, 15,
+  DrawCaption(LEVEL_TITLE_SIZE, PackRgb(110, 235, 220), 60 - (Length(LevelDefinition.LevelName) * 10) / 2, 15,
               LevelDefinition.LevelName);
 }
 

@@ -44,6 +44,9 @@ inline constexpr std::array<ClockSegment, 60> CLOCK_SEGMENTS = MakeClockSegments
 
 constexpr ScreenPoint DIRECTION_MARKS[4] = {{38, 398}, {38, 460}, {7, 429}, {69, 429}};
 
+// The level's title on the plate at the top left.
+constexpr int LEVEL_TITLE_SIZE = 20;
+
 void DrawPlayScreen(int mode);
 void DrawSpiders();
 void DrawLevelTitle();

@@ -7,7 +7,7 @@
 namespace tessera {
 
 void DrawCaption(int size, uint16_t colour, int x, int y, const char* text) {
-  RenderText(size, colour, x, y, 0, text, BackBuffer, 800, SCREEN_WIDTH, SCREEN_HEIGHT);
+  RenderText(size, colour, x, y, CAPTION_SPACING, text, BackBuffer, CAPTION_WRAP, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
 const char* MenuText(const char* key, char (&buffer)[256]) {

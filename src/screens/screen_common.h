@@ -7,7 +7,12 @@
 
 namespace tessera {
 
-// RenderText into the back buffer with no extra spacing and a wrap width of 800.
+// Captions are drawn with no extra spacing and wrap this many pixels after
+// their left edge.
+constexpr int CAPTION_SPACING = 0;
+constexpr int CAPTION_WRAP = 800;
+
+// RenderText into the back buffer with CAPTION_SPACING and CAPTION_WRAP.
 void DrawCaption(int size, uint16_t colour, int x, int y, const char* text);
 // Looks `key` up in the "Menu" section (empty when missing).
 const char* MenuText(const char* key, char (&buffer)[256]);

@@ -19,13 +19,13 @@ void DrawSlotList() {
     if (slot.IsEmpty) {
       char text[256];
       MenuText("Empty", text);
-      DrawCaption(24, grey, 400 - 6 * static_cast<int>(std::strlen(text)), y, text);
+      DrawCaption(SLOT_TEXT_SIZE, grey, 400 - 6 * static_cast<int>(std::strlen(text)), y, text);
       continue;
     }
-    DrawCaption(24, grey, 275, y, slot.record.level);
+    DrawCaption(SLOT_TEXT_SIZE, grey, 275, y, slot.record.level);
     char stamp[64];
     FormatSlotLabel(slot.record, stamp);
-    DrawCaption(24, grey, 375, y, stamp);
+    DrawCaption(SLOT_TEXT_SIZE, grey, 375, y, stamp);
   }
   if (SelectedSlot != -1)
     FrameRect(SLOT_LEFT, SLOT_TOP + SLOT_PITCH * SelectedSlot, 296, 30, 2, 243, 81, 0, BackBuffer);

@@ -8,6 +8,8 @@ constexpr int32_t SLOT_LEFT = 257;
 constexpr int32_t SLOT_RIGHT = 553;
 constexpr int32_t SLOT_TOP = 142;
 constexpr int32_t SLOT_PITCH = 36;
+// A slot's texts: "Empty", or the level and the time it was saved.
+constexpr int SLOT_TEXT_SIZE = 24;
 
 struct SaveRecord;
 

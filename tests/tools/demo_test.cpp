@@ -9,7 +9,14 @@
 #include <set>
 
 #include "app/profile.h"
+#include "gfx/text.h"
 #include "platform/code_pages.h"
+#include "screens/confirm_box.h"
+#include "screens/option_menu.h"
+#include "screens/play_screen.h"
+#include "screens/screen_common.h"
+#include "screens/slot_list.h"
+#include "screens/talk_scenes.h"
 #include "tools/tool_fixtures.h"
 
 namespace tessera::test {
@@ -119,6 +126,7 @@ TEST(DemoCampaign, ScriptUsesEveryFeatureOfTheGame) {
   EXPECT_TRUE(f.lastGoesToGameEnd);
   ASSERT_EQ(ReadProfileString("debug", "BeginLevel", "", 128, demo + "/System.ini"), "GameBegin");
   EXPECT_EQ(ReadProfileString("setting", "windowed", "", 128, demo + "/System.ini"), "true");
+  EXPECT_EQ(ReadProfileString("setting", "CampaignId", "", 128, demo + "/System.ini"), "demo");
 }
 
 TEST(DemoCampaign, TimeLimitsAreFairForAPerson) {
@@ -265,6 +273,78 @@ bool EveryCharacterDrawable(const std::string& s) {
   return true;
 }
 
+// The words the game's own layout breaks in a text drawn at (size, spacing,
+// wrap): runs of one-byte characters other than spaces that do not stand on one
+// line, left to right. A two-byte character stands alone: Chinese breaks anywhere.
+std::vector<std::string> BrokenWords(const std::string& text, int size, int spacing, int wrap) {
+  struct Placed {
+    size_t at;
+    int bytes;
+    int64_t x;
+    int line;
+  };
+  std::vector<Placed> c;
+  LayOutText(text.c_str(), size, wrap, spacing,
+             [&](size_t at, int bytes, int64_t x, int line) { c.push_back({at, bytes, x, line}); });
+  auto letter = [&](size_t k) { return c[k].bytes == 1 && text[c[k].at] != ' '; };
+  std::vector<std::string> out;
+  for (size_t i = 0; i < c.size(); ++i) {
+    if (!letter(i)) continue;
+    size_t j = i;
+    bool broken = false;
+    for (; j + 1 < c.size() && letter(j + 1); ++j) broken |= c[j + 1].line != c[j].line || c[j + 1].x <= c[j].x;
+    if (broken) out.push_back(text.substr(c[i].at, c[j].at + 1 - c[i].at));
+    i = j;
+  }
+  return out;
+}
+
+// Every text the game draws from a game folder, laid out where the game draws
+// it; one line for each broken word. `texts` counts the texts seen.
+std::string WordsTheWrapBreaks(const std::string& local, const std::string& script, size_t& texts) {
+  std::string report;
+  texts = 0;
+  auto check = [&](const std::string& where, const std::string& text, int size, int spacing, int wrap) {
+    ++texts;
+    for (const std::string& w : BrokenWords(text, size, spacing, wrap))
+      report += where + ": \"" + w + "\" in \"" + text + "\"\n";
+  };
+  std::string section;
+  std::string file = ReadText(local);
+  for (size_t at = 0, eol; at < file.size(); at = eol + 1) {
+    eol = std::min(file.find('\n', at), file.size());
+    std::string line = file.substr(at, eol - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t eq = line.find('=');
+    if (!line.empty() && line[0] == '[') section = line;
+    else if (eq == std::string::npos) continue;
+    else if (section == "[Talk]")
+      check("Talk:" + line.substr(0, eq), line.substr(eq + 1), TALK_TEXT_SIZE, TALK_TEXT_SPACING, TALK_WRAP);
+    else if (section == "[Menu]")
+      for (int size : {PLAY_HINT_SIZE, OPTION_CAPTION_SIZE, CONFIRM_TEXT_SIZE, SLOT_TEXT_SIZE})
+        check("Menu:" + line.substr(0, eq), line.substr(eq + 1), size, CAPTION_SPACING, CAPTION_WRAP);
+  }
+  for (const std::string& level : Walk(script).levels)
+    check(level + ":LevelName", Text(script, level, "LevelName"), LEVEL_TITLE_SIZE, CAPTION_SPACING, CAPTION_WRAP);
+  return report;
+}
+
+TEST(DemoCampaign, EnglishTextsKeepTheirWordsWholeWhereTheGameDrawsThem) {
+  const std::string& demo = SharedDemo(false);
+  ASSERT_FALSE(demo.empty());
+  size_t texts = 0;
+  EXPECT_EQ(WordsTheWrapBreaks(demo + "/Localization.dat", demo + "/Script.dat", texts), "");
+  EXPECT_GE(texts, 50u);
+  // Only spaces were added: the line reads as written, its last word on the next line.
+  std::string first = Text(demo + "/Localization.dat", "Talk", "L00_B0");
+  EXPECT_NE(first, "Who knocks at the gallery at this hour?");
+  std::string squeezed;
+  for (char ch : first)
+    if (ch != ' ' || squeezed.empty() || squeezed.back() != ' ') squeezed += ch;
+  EXPECT_EQ(squeezed, "Who knocks at the gallery at this hour?");
+  EXPECT_EQ(CountTextLines(first.c_str(), TALK_TEXT_SIZE, TALK_WRAP, TALK_TEXT_SPACING), 2);
+}
+
 TEST(DemoCampaign, ChineseVariantsAreInTheirCodePagesAndLintClean) {
   struct Variant {
     const char* option;
@@ -283,12 +363,18 @@ TEST(DemoCampaign, ChineseVariantsAreInTheirCodePagesAndLintClean) {
     RunResult made = RunTool("make-demo " + Quote(game) + " --language " + v.option);
     ASSERT_EQ(made.exitCode, 0) << made.output;
     EXPECT_EQ(ReadProfileString("setting", "language", "", 128, game + "/System.ini"), v.ini);
+    EXPECT_EQ(ReadProfileString("setting", "CampaignId", "", 128, game + "/System.ini"),
+              v.ini == std::string("ChineseTraditional") ? "demo-zh-tw" : "demo-zh-cn");
     std::string local = ReadText(game + "/Localization.dat");
     EXPECT_TRUE(EveryCharacterDrawable(local)) << v.option;
     EXPECT_EQ(Decode(Text(game + "/Localization.dat", "Talk", "L00_B1"), v.page), v.line) << v.option;
     EXPECT_EQ(Decode(ReadProfileString("Level00", "LevelName", "", 128, game + "/Script.dat"), v.page), v.title);
     // Lines the game shows must never be empty after the conversion.
     EXPECT_EQ(local.find("=\r\n"), std::string::npos) << v.option;
+    // Chinese breaks between any two characters; its runs of one-byte ones stay whole.
+    size_t texts = 0;
+    EXPECT_EQ(WordsTheWrapBreaks(game + "/Localization.dat", game + "/Script.dat", texts), "") << v.option;
+    EXPECT_GE(texts, 50u);
     LintRun run = Lint(game);
     EXPECT_EQ(run.exitCode, 0) << run.Dump();
     EXPECT_TRUE(run.lines.empty()) << run.Dump();

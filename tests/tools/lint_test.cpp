@@ -242,6 +242,31 @@ TEST_F(BrokenDemo, IntroductionAndWhatTheScreensHaveRoomFor) {
   EXPECT_EQ(run.exitCode, 1);
 }
 
+TEST_F(BrokenDemo, WordsTheWrapSplitsWhereTheGameDrawsThem) {
+  const std::string local = At("Localization/Localization.txt");
+  // Talk lines and choices hold 37 characters a line, captions of size 24 hold 67.
+  SetProfileValue(local, "Talk", "L00_B0", std::string("Who knocks at the gallery at this hour?"));
+  SetProfileValue(local, "Talk", "L03_S1", std::string("Climb up, up, up and up to the moon tower."));
+  SetProfileValue(local, "Menu", "Confirm", std::string(56, '-') + " Are you sure?");
+  // Titles hold 80: the 81st character lands on the first.
+  Script("Level02", "LevelName", std::string(76, '-') + " Gate");
+  // A word longer than a line can only be left to the wrap.
+  SetProfileValue(local, "Talk", "L01_B2", "Then " + std::string(40, 'w'));
+  LintRun run = Lint(game_);
+  EXPECT_TRUE(run.Has(Prefix(LOCAL, "Talk", "L00_B0", "warning") + "the wrap splits \"hou|r?\" where the game draws it"))
+      << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(LOCAL, "Talk", "L03_S1", "warning") + "the wrap splits \"t|ower.\"")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(LOCAL, "Menu", "Confirm", "warning") + "the wrap splits \"su|re?\"")) << run.Dump();
+  EXPECT_TRUE(run.Has(Prefix(SCRIPT, "Level02", "LevelName", "warning") + "the wrap splits \"Gat|e\"")) << run.Dump();
+  EXPECT_FALSE(run.Has(Prefix(LOCAL, "Talk", "L01_B2", "warning"))) << run.Dump();
+  EXPECT_EQ(run.exitCode, 0) << run.Dump();
+  // Chinese breaks between any two characters: its texts are not read for words.
+  SetProfileValue(At("System.ini"), "setting", "language", std::string("ChineseSimplify"));
+  LintRun chinese = Lint(game_);
+  EXPECT_FALSE(chinese.lines.empty());
+  for (const std::string& line : chinese.lines) EXPECT_EQ(line.find("the wrap splits"), std::string::npos) << line;
+}
+
 TEST_F(BrokenDemo, BoardSpritesOfTheLevelsPieceSize) {
   ReplaceFile(At("Picture/Spider213.bmp"), SolidBmp(50, 50));
   ReplaceFile(At("Picture/StoneExplode02.bmp"), SolidBmp(100, 90));

@@ -69,7 +69,7 @@ bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<
   }
   if (choice.kind == CampaignChoice::Ask) choices = campaigns;
   fs::current_path(campaigns[choice.index].folder, ec);
-  if (ec) why = "cannot enter the folder " + campaigns[choice.index].folder.string();
+  if (ec) why = "cannot enter the folder " + HostPathString(campaigns[choice.index].folder);
   return !ec;
 }
 
@@ -84,7 +84,7 @@ bool PickGame(const std::vector<Campaign>& choices) {
   if (picked < 0) return false;
   std::error_code ec;
   fs::current_path(choices[picked].folder, ec);
-  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", choices[picked].folder.c_str());
+  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", HostPathString(choices[picked].folder).c_str());
   const int32_t fullScreen = EngineConfig.FullScreen;
   ReadWorkDir();
   ReadEngineConfig();
@@ -94,26 +94,26 @@ bool PickGame(const std::vector<Campaign>& choices) {
 
 // The game played is remembered for the next start that finds several.
 void RememberGame(UserConfig& user) {
-  if (!IsGameFolder(WorkDir) || user.lastGame == WorkDir) return;
+  if (!IsGameFolder(HostFsPath(WorkDir)) || user.lastGame == WorkDir) return;
   user.lastGame = WorkDir;
-  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", UserConfigPath().c_str());
+  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", HostPathString(UserConfigPath()).c_str());
 }
 
 // Saves and log in the game folder when it is writable, else in the user's
 // folders (or where --save-dir says); returns the log's first line.
 std::string SetUpWritePlaces(const CommandLine& cl) {
-  const fs::path folder = WorkDir;
+  const fs::path folder = HostFsPath(WorkDir);
   const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
-  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), cl.saveDir);
-  SetSaveFolders(places.saves.string(), places.readThrough.string());
-  SetLogFile(places.log.string());
-  return "game folder " + folder.string() + ", saves in " + (places.saves.empty() ? folder / "Save" : places.saves).string();
+  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), HostFsPath(cl.saveDir));
+  SetSaveFolders(HostPathString(places.saves), HostPathString(places.readThrough));
+  SetLogFile(HostPathString(places.log));
+  return "game folder " + HostPathString(folder) + ", saves in " + HostPathString(places.saves.empty() ? folder / "Save" : places.saves);
 }
 
 bool InitGame(const std::string& firstLogLine) {
   DeleteLog();
   WriteLogOnly(firstLogLine.c_str());
-  if (!IsGameFolder(WorkDir)) {
+  if (!IsGameFolder(HostFsPath(WorkDir))) {
     const std::string warning = std::string("no game files found in ") + WorkDir;
     std::fprintf(stderr, "tessera: warning: %s\n", warning.c_str());
     WriteLogOnly(warning.c_str());
@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
   absolute(args.saveDir);
   if (args.listGames) {
     for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots())))
-      std::printf("%s\t%s\n", c.name.c_str(), c.folder.c_str());
+      std::printf("%s\t%s\n", c.name.c_str(), HostPathString(c.folder).c_str());
     return 0;
   }
   UserConfig user = args.headless ? UserConfig{} : LoadUserConfig();

@@ -30,7 +30,7 @@ void SetLogFile(const std::string& hostPath) {
   g_logFile = hostPath;
   if (hostPath.empty()) return;
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path(), ec);
+  std::filesystem::create_directories(HostFsPath(hostPath).parent_path(), ec);
 }
 
 void WriteLog(const char* text) {

@@ -55,7 +55,7 @@ bool WriteRecordFile(const std::string& composed, const uint8_t bytes[SAVE_RECOR
     // A folder under the user's own: its parents are made here, the last step
     // through the file steps like the game folder's Save.
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ec);
+    std::filesystem::create_directories(HostFsPath(folder).parent_path(), ec);
   }
   if (!ops.MakeFolder(folder)) return false;
   const std::string host = HostPath(composed);

@@ -1,7 +1,5 @@
 // Start-up and shutdown: the fixed order of set-up steps, the game, then the
 // release of the devices.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -26,8 +24,10 @@
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
 #include "media/sound.h"
+#include "platform/file_system.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/user_folders.h"
 #include "screens/campaign_picker.h"
@@ -69,7 +69,7 @@ bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<
   }
   if (choice.kind == CampaignChoice::Ask) choices = campaigns;
   fs::current_path(campaigns[choice.index].folder, ec);
-  if (ec) why = "cannot enter the folder " + campaigns[choice.index].folder.string();
+  if (ec) why = "cannot enter the folder " + HostPathString(campaigns[choice.index].folder);
   return !ec;
 }
 
@@ -84,7 +84,7 @@ bool PickGame(const std::vector<Campaign>& choices) {
   if (picked < 0) return false;
   std::error_code ec;
   fs::current_path(choices[picked].folder, ec);
-  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", choices[picked].folder.c_str());
+  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", HostPathString(choices[picked].folder).c_str());
   const int32_t fullScreen = EngineConfig.FullScreen;
   ReadWorkDir();
   ReadEngineConfig();
@@ -94,26 +94,26 @@ bool PickGame(const std::vector<Campaign>& choices) {
 
 // The game played is remembered for the next start that finds several.
 void RememberGame(UserConfig& user) {
-  if (!IsGameFolder(WorkDir) || user.lastGame == WorkDir) return;
+  if (!IsGameFolder(HostFsPath(WorkDir)) || user.lastGame == WorkDir) return;
   user.lastGame = WorkDir;
-  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", UserConfigPath().c_str());
+  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", HostPathString(UserConfigPath()).c_str());
 }
 
 // Saves and log in the game folder when it is writable, else in the user's
 // folders (or where --save-dir says); returns the log's first line.
 std::string SetUpWritePlaces(const CommandLine& cl) {
-  const fs::path folder = WorkDir;
+  const fs::path folder = HostFsPath(WorkDir);
   const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
-  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), cl.saveDir);
-  SetSaveFolders(places.saves.string(), places.readThrough.string());
-  SetLogFile(places.log.string());
-  return "game folder " + folder.string() + ", saves in " + (places.saves.empty() ? folder / "Save" : places.saves).string();
+  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), HostFsPath(cl.saveDir));
+  SetSaveFolders(HostPathString(places.saves), HostPathString(places.readThrough));
+  SetLogFile(HostPathString(places.log));
+  return "game folder " + HostPathString(folder) + ", saves in " + HostPathString(places.saves.empty() ? folder / "Save" : places.saves);
 }
 
 bool InitGame(const std::string& firstLogLine) {
   DeleteLog();
   WriteLogOnly(firstLogLine.c_str());
-  if (!IsGameFolder(WorkDir)) {
+  if (!IsGameFolder(HostFsPath(WorkDir))) {
     const std::string warning = std::string("no game files found in ") + WorkDir;
     std::fprintf(stderr, "tessera: warning: %s\n", warning.c_str());
     WriteLogOnly(warning.c_str());
@@ -181,6 +181,14 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
 }  // namespace
 
 int main(int argc, char** argv) {
+  SetUpStandardStreams();
+  std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+  std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) argumentPointers.push_back(argument.data());
+  argumentPointers.push_back(nullptr);
+  argc = static_cast<int>(arguments.size());
+  argv = argumentPointers.data();
+
   CommandLine cl;
   std::string error;
   if (!ParseCommandLine(argc, argv, cl, error)) {
@@ -197,9 +205,9 @@ int main(int argc, char** argv) {
   }
   // Files named on the command line are relative to where the game was started.
   auto absolute = [](std::string& path) {
-    if (path.empty() || path[0] == '/') return;
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + path;
+    if (path.empty() || HostFsPath(path).has_root_path()) return;
+    const std::string cwd = HostCurrentFolder();
+    if (!cwd.empty()) path = cwd + "/" + path;
   };
   CommandLine args = cl;
   absolute(args.inputFile);
@@ -208,13 +216,13 @@ int main(int argc, char** argv) {
   absolute(args.saveDir);
   if (args.listGames) {
     for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots())))
-      std::printf("%s\t%s\n", c.name.c_str(), c.folder.c_str());
+      std::printf("%s\t%s\n", c.name.c_str(), HostPathString(c.folder).c_str());
     return 0;
   }
   UserConfig user = args.headless ? UserConfig{} : LoadUserConfig();
   std::vector<Campaign> choices;
   std::string noGame;
-  if (!args.workDir.empty() && ::chdir(args.workDir.c_str()) != 0) return Fail("cannot enter the folder " + args.workDir);
+  if (!args.workDir.empty() && !HostChangeFolder(args.workDir)) return Fail("cannot enter the folder " + args.workDir);
   if (args.workDir.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless) return Fail(noGame);
 
   std::unique_ptr<Platform> platform;

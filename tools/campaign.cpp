@@ -5,6 +5,7 @@
 #include <random>
 
 #include "app/campaigns.h"
+#include "platform/file_system.h"
 
 #include "text_layout.h"
 
@@ -206,7 +207,7 @@ std::string DemoCampaignId(DemoLanguage language) {
 std::string NewCampaignId(const std::string& dir) {
   // The folder's name for people, a random part so that two games made in
   // folders of the same name keep their saves apart.
-  std::string name = CleanCampaignId(std::filesystem::path(dir).lexically_normal().filename().string());
+  std::string name = CleanCampaignId(HostPathString(HostFsPath(dir).lexically_normal().filename()));
   if (name.empty()) name = "game";
   std::random_device random;
   char suffix[16];

@@ -10,6 +10,7 @@
 #include "icons.h"
 #include "import.h"
 #include "lint.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -30,9 +31,11 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  std::string command = argv[1];
-  std::vector<std::string> rest(argv + 2, argv + argc);
+  tessera::SetUpStandardStreams();
+  const std::vector<std::string> arguments = tessera::CommandLineArguments(argc, argv);
+  if (arguments.size() < 2) return Usage();
+  std::string command = arguments[1];
+  std::vector<std::string> rest(arguments.begin() + 2, arguments.end());
   if (command == "archive") return tessera::tool::ArchiveCommand(rest);
   if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
   if (command == "import") return tessera::tool::ImportCommand(rest);

@@ -10,6 +10,7 @@
 
 #include "app/files.h"
 #include "app/profile.h"
+#include "platform/file_system.h"
 
 namespace tessera {
 
@@ -19,7 +20,7 @@ namespace {
 
 // Letter case does not matter in a game folder's names (its data came from Windows).
 bool HasEntry(const fs::path& folder, const char* composed) {
-  return FileExists((folder / "").string() + composed);
+  return FileExists(HostPathString(folder / "") + composed);
 }
 
 fs::path Canonical(const fs::path& folder) {
@@ -68,7 +69,7 @@ std::vector<Campaign> FindCampaigns(const std::vector<fs::path>& places) {
     const fs::path canonical = Canonical(folder);
     if (std::find(seen.begin(), seen.end(), canonical) != seen.end()) return;
     seen.push_back(canonical);
-    found.push_back({canonical.filename().string(), canonical});
+    found.push_back({HostPathString(canonical.filename()), canonical});
   };
   for (const fs::path& place : places) {
     if (IsGameFolder(place)) {
@@ -102,7 +103,7 @@ CampaignChoice ChooseCampaign(const std::vector<Campaign>& campaigns, const std:
   }
   if (campaigns.size() == 1) return play(0);
   if (!lastGame.empty()) {
-    const fs::path last = Canonical(lastGame);
+    const fs::path last = Canonical(HostFsPath(lastGame));
     for (size_t i = 0; i < campaigns.size(); ++i)
       if (campaigns[i].folder == last) return play(i);
   }
@@ -113,9 +114,9 @@ CampaignChoice ChooseCampaign(const std::vector<Campaign>& campaigns, const std:
 
 std::string NoGameMessage(const fs::path& current, const std::vector<fs::path>& places) {
   std::string text = "no game found.\n";
-  text += "The current folder " + current.string() + " holds no game (System.ini or a level script),\n";
+  text += "The current folder " + HostPathString(current) + " holds no game (System.ini or a level script),\n";
   text += "and no campaign was found in:\n";
-  for (const fs::path& place : places) text += "  " + place.string() + "\n";
+  for (const fs::path& place : places) text += "  " + HostPathString(place) + "\n";
   text +=
       "To get a game, make one and play it:\n"
       "  tessera-tool make-demo DIR               (the demo campaign)\n"
@@ -139,7 +140,7 @@ std::string CleanCampaignId(const std::string& text) {
 }
 
 std::string CampaignId(const fs::path& folder) {
-  const std::string ini = (folder / "").string() + "System.ini";
+  const std::string ini = HostPathString(folder / "") + "System.ini";
   if (FileExists(ini)) {
     std::string id = CleanCampaignId(ReadProfileString("setting", "CampaignId", "", 128, HostPath(ini)));
     if (!id.empty()) return id;
@@ -147,10 +148,10 @@ std::string CampaignId(const fs::path& folder) {
   // FNV-1a of the full path: the same folder gives the same id on every run.
   const fs::path canonical = Canonical(folder);
   uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : canonical.string()) hash = (hash ^ c) * 1099511628211ull;
+  for (unsigned char c : HostPathString(canonical)) hash = (hash ^ c) * 1099511628211ull;
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(hash ^ (hash >> 32)));
-  std::string name = CleanCampaignId(canonical.filename().string());
+  std::string name = CleanCampaignId(HostPathString(canonical.filename()));
   return (name.empty() ? std::string("game") : name) + suffix;
 }
 

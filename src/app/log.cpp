@@ -8,6 +8,7 @@
 
 #include "app/engine_config.h"
 #include "app/files.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 
 namespace tessera {
@@ -29,7 +30,7 @@ void SetLogFile(const std::string& hostPath) {
   g_logFile = hostPath;
   if (hostPath.empty()) return;
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path(), ec);
+  std::filesystem::create_directories(HostFsPath(hostPath).parent_path(), ec);
 }
 
 void WriteLog(const char* text) {
@@ -54,7 +55,7 @@ int ShowMessage(const char* text) { return Sys().ShowMessage(text ? text : ""); 
 
 bool OpenTrace(const std::string& hostPath, uint32_t startClock) {
   CloseTrace();
-  g_trace = std::fopen(hostPath.c_str(), "wb");
+  g_trace = HostOpen(hostPath, "wb");
   g_traceStart = startClock;
   return g_trace != nullptr;
 }

@@ -6,6 +6,7 @@
 
 #include "app/files.h"
 #include "app/profile.h"
+#include "platform/file_system.h"
 #include "platform/user_folders.h"
 
 namespace tessera {
@@ -43,7 +44,7 @@ fs::path UserConfigPath() {
 UserConfig LoadUserConfig(const fs::path& file) {
   UserConfig config;
   if (file.empty()) return config;
-  const std::string path = file.string();
+  const std::string path = HostPathString(file);
   config.lastGame = ReadProfileString("game", "last", "", kValueSize, path);
   config.fullScreen = ReadBool(path, "window", "fullscreen");
   config.scale = ReadCount(path, "window", "scale", 16);
@@ -69,7 +70,7 @@ bool SaveUserConfig(const UserConfig& config, const fs::path& file) {
   if (config.smooth) text += std::string("smooth=") + BoolText(*config.smooth) + "\n";
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  return WriteFileAtomically(file.string(), text.data(), text.size());
+  return WriteFileAtomically(HostPathString(file), text.data(), text.size());
 }
 
 bool ChooseFullScreen(std::optional<bool> commandLine, const UserConfig& config, bool systemIni) {

@@ -71,11 +71,18 @@ bool PlanBoard(const Image* background, BoardPlan& plan) {
   if (plan.web && (plan.web->width > a || plan.web->height > a)) return false;
   const Image* stone = Board.StonePicture.get();
   const bool stoneCovers = Usable(stone) && stone->width >= a && stone->height >= a;
+  // The pieces' records lie all over the heap: asked for all at once, they
+  // arrive together instead of one after another.
+  std::array<const Image*, MAX_CELLS> pieces;
+  for (int cell = 0; cell < Board.CellCount; ++cell) {
+    const int layer = Board.CellLayer[cell];
+    pieces[cell] =
+        Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS ? Board.PieceImage[layer][cell].get() : nullptr;
+    __builtin_prefetch(pieces[cell]);
+  }
   for (int cell = 0; cell < Board.CellCount; ++cell) {
     CellPixels& c = plan.cells[cell];
-    const int layer = Board.CellLayer[cell];
-    const Image* piece =
-        Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS ? Board.PieceImage[layer][cell].get() : nullptr;
+    const Image* piece = pieces[cell];
     c.web = plan.web && Board.Cobweb[cell] == 1;
     if (Usable(piece)) {
       if (piece->width != a || piece->height != a) return false;
@@ -96,6 +103,21 @@ bool PlanBoard(const Image* background, BoardPlan& plan) {
 void DrawBackgroundAroundBoard(const Image* background, bool grid) {
   const int right = BOARD_LEFT + BOARD_PIXELS + (grid ? 2 : 0);
   const int bottom = BOARD_TOP + BOARD_PIXELS;
+  if (background->Stride() == SCREEN_WIDTH) {
+    // Rows of the screen's width lie end to end: the top band and the left of
+    // the board's first row are one run, the right of each board row and the
+    // left of the next another, the right of the last row and the bottom band
+    // the last.
+    const uint16_t* from = background->Row(0);
+    auto copy = [from](size_t begin, size_t end) {
+      std::memcpy(BackBuffer + begin, from + begin, (end - begin) * sizeof(uint16_t));
+    };
+    copy(0, size_t{BOARD_TOP} * SCREEN_WIDTH + BOARD_LEFT);
+    for (size_t y = BOARD_TOP; y + 1 < static_cast<size_t>(bottom); ++y)
+      copy(y * SCREEN_WIDTH + right, (y + 1) * SCREEN_WIDTH + BOARD_LEFT);
+    copy(size_t{bottom - 1} * SCREEN_WIDTH + right, size_t{SCREEN_WIDTH} * SCREEN_HEIGHT);
+    return;
+  }
   DrawImagePart(background, BackBuffer, 0, 0, SCREEN_WIDTH, BOARD_TOP, 0, 0);
   DrawImagePart(background, BackBuffer, 0, BOARD_TOP, BOARD_LEFT, BOARD_PIXELS, 0, BOARD_TOP);
   DrawImagePart(background, BackBuffer, right, BOARD_TOP, SCREEN_WIDTH - right, BOARD_PIXELS, right, BOARD_TOP);

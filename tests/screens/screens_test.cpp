@@ -196,7 +196,8 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
 // The board is composed in one pass; it must leave exactly what drawing it in
 // layers leaves: background, pieces, cobwebs, grid, then stones, over a stale
 // frame, for every piece size, whole, smaller and missing stone pictures, cells
-// without a layer, in both modes that show the board.
+// without a layer, in both modes that show the board, with a background of the
+// screen's width and a wider one.
 TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   auto numbered = [](int w, int h, int seed) {
     ImagePtr image = CreateImage(w, h);
@@ -204,13 +205,13 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
       for (int x = 0; x < w; ++x) image->At(x, y) = static_cast<uint16_t>(seed * 7919 + x * 31 + y * 977 + 1);
     return image;
   };
-  InterfaceImages.GameBG = numbered(800, 600, 9);
   std::vector<uint16_t> expected(800 * 600);
   uint32_t seed = 1;
   auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245 + 12345) / 65536 % n; };
   for (int split : {25, 50, 100})
     for (int stoneSide : {split, split - 5, 0})
       for (int mode : {PLAY_MODE_PLAY, PLAY_MODE_BOARD_ONLY}) {
+        InterfaceImages.GameBG = numbered(split == 50 ? 801 : 800, 600, 9);
         LevelDefinition.SplitSize = split;
         LayerSet layers;
         layers[0] = numbered(500, 500, 1);

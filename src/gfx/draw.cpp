@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "gfx/lanes.h"
 #include "gfx/pixel_format.h"
 
 namespace tessera {
@@ -38,17 +39,8 @@ const uint16_t* At(const Image* image, int64_t x, int64_t y) { return image->Row
 // sides is never read.
 bool Usable(const Image* image) { return image && image->Covered(); }
 
-// Eight pixels in one 16-byte register.
-using Lanes = uint16_t __attribute__((vector_size(16)));
-constexpr int LANES = 8;
-
-Lanes Load(const uint16_t* p) {
-  Lanes v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-void Store(uint16_t* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+Lanes Load(const uint16_t* p) { return LoadLanes(p); }
+void Store(uint16_t* p, Lanes v) { StoreLanes(p, v); }
 
 // The keyed copy of eight pixels: s where it is not the key, else d.
 Lanes Keyed(Lanes s, Lanes d, Lanes keys) {

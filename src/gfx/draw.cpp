@@ -216,6 +216,11 @@ void DoubledRow(uint16_t* out, const uint16_t* src, int lo, int n) {
   int i = 0;
   if (lo % 2 == 1) out[i++] = src[lo / 2];  // the second copy of its pixel
   const uint16_t* s = src + (lo + i) / 2;
+  for (; i + 2 * LANES <= n; i += 2 * LANES, s += LANES) {
+    const Lanes v = Load(s);
+    Store(out + i, __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3));
+    Store(out + i + LANES, __builtin_shufflevector(v, v, 4, 4, 5, 5, 6, 6, 7, 7));
+  }
   for (; i + 1 < n; i += 2, ++s) {
     const uint32_t pair = *s * 0x10001u;
     std::memcpy(out + i, &pair, sizeof pair);

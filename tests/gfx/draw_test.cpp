@@ -180,6 +180,15 @@ TEST_F(Draw, ScaledUpDoublesEveryPixel) {
   DrawImageScaled(image.get(), 50, 50, screen_.pixels(), 0, 0);
   for (int y = 0; y < 50; ++y)
     for (int x = 0; x < 50; ++x) ASSERT_EQ(screen_.At(x, y), image->At(x / 2, y / 2));
+  // Cut at the left edge after an odd number of columns, and at the right edge.
+  ImagePtr wide = NumberedImage(60, 2);
+  DrawImageScaled(wide.get(), 120, 4, screen_.pixels(), -37, 100);
+  DrawImageScaled(wide.get(), 120, 4, screen_.pixels(), 717, 200);
+  for (int x = 0; x < 83; ++x) {
+    ASSERT_EQ(screen_.At(x, 103), wide->At((x + 37) / 2, 1)) << x;
+    ASSERT_EQ(screen_.At(717 + x, 200), wide->At(x / 2, 0)) << x;
+  }
+  EXPECT_TRUE(screen_.GuardsIntact());
 }
 
 TEST_F(Draw, ScaledFormsProductsBeforeDividing) {

@@ -335,7 +335,7 @@ namespace bench {
 
 void AddGameComparisons(std::vector<Comparison>& out) {
   out.push_back({GROUP_FRAME, "DrawPlayScreen heaviest (25px, 5 layers)", "draw", "memcpy", PlayFrame, PlainCopy,
-                 Budget::RatioAtMost, 10.0});
+                 Budget::RatioAtMost, 3.0});
   out.push_back({GROUP_FRAME, "PresentFrame (row copy, cursor)", "present", "memcpy", Present, PlainCopy,
                  Budget::RatioAtMost, 2.0});
   out.push_back({GROUP_LOADING, "LoadLevel 2000 pieces (vs fread of archive)", "load", "fread", LoadLevelFromArchives,

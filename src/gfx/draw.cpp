@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "gfx/lanes.h"
 #include "gfx/pixel_format.h"
 
 namespace tessera {
@@ -38,25 +39,110 @@ const uint16_t* At(const Image* image, int64_t x, int64_t y) { return image->Row
 // sides is never read.
 bool Usable(const Image* image) { return image && image->Covered(); }
 
-// Keyed copy of one row. Written as a select so the compiler can vectorise it:
-// rewriting a destination pixel with its own value changes nothing.
+Lanes Load(const uint16_t* p) { return LoadLanes(p); }
+void Store(uint16_t* p, Lanes v) { StoreLanes(p, v); }
+
+// The keyed copy of eight pixels: s where it is not the key, else d.
+Lanes Keyed(Lanes s, Lanes d, Lanes keys) {
+  const Lanes clear = reinterpret_cast<Lanes>(s == keys);
+  return (d & clear) | (s & ~clear);
+}
+
+// Rows of 8 to 64 pixels (sprites, spots, clock segments, buttons: drawn by
+// the hundred each frame) go as a fixed number B of eight-pixel blocks, with
+// no call and no branch per row. Block b starts at min(8b, width - 8): a width
+// that is not a multiple of eight ends with a block overlapping the one before.
+// Every block of a row is read before any is written, so the overlap gets the
+// same values twice.
+constexpr int NARROW_MAX = 64;
+
+template <int B>
+struct Blocks {
+  int offset[B];
+  explicit Blocks(int width) {
+    for (int b = 0; b < B; ++b) offset[b] = std::min(b * LANES, width - LANES);
+  }
+};
+
+// f.template operator()<B>() for the block count of a width from 8 to 64.
+template <typename F>
+void WithBlocks(int width, F&& f) {
+  switch ((width + LANES - 1) / LANES) {
+    case 1: return f.template operator()<1>();
+    case 2: return f.template operator()<2>();
+    case 3: return f.template operator()<3>();
+    case 4: return f.template operator()<4>();
+    case 5: return f.template operator()<5>();
+    case 6: return f.template operator()<6>();
+    case 7: return f.template operator()<7>();
+    default: return f.template operator()<8>();
+  }
+}
+
+bool Narrow(int width) { return width >= LANES && width <= NARROW_MAX; }
+
+template <int B>
+void CopyBlockRows(uint16_t* dst, size_t dstStride, const uint16_t* src, size_t srcStride, int rows, int width) {
+  const Blocks<B> blocks(width);
+  for (int j = 0; j < rows; ++j, dst += dstStride, src += srcStride) {
+    Lanes v[B];
+    for (int b = 0; b < B; ++b) v[b] = Load(src + blocks.offset[b]);
+    for (int b = 0; b < B; ++b) Store(dst + blocks.offset[b], v[b]);
+  }
+}
+
+template <int B>
+void KeyedBlockRows(uint16_t* dst, size_t dstStride, const uint16_t* src, size_t srcStride, int rows, int width,
+                    uint16_t key) {
+  const Blocks<B> blocks(width);
+  const Lanes keys = Lanes{} + key;
+  for (int j = 0; j < rows; ++j, dst += dstStride, src += srcStride) {
+    Lanes v[B];
+    for (int b = 0; b < B; ++b) v[b] = Keyed(Load(src + blocks.offset[b]), Load(dst + blocks.offset[b]), keys);
+    for (int b = 0; b < B; ++b) Store(dst + blocks.offset[b], v[b]);
+  }
+}
+
+// Keyed copy of one row of any width, eight pixels at a time past the first
+// eight, with no branch on the pixels; the last eight, overlapping the eight
+// before, are read before anything is written.
 void KeyedRow(const uint16_t* src, uint16_t* dst, int n, uint16_t key) {
-  for (int i = 0; i < n; ++i) dst[i] = src[i] != key ? src[i] : dst[i];
+  if (n < LANES) {
+    for (int i = 0; i < n; ++i) dst[i] = src[i] != key ? src[i] : dst[i];
+    return;
+  }
+  const Lanes keys = Lanes{} + key;
+  const Lanes last = Keyed(Load(src + n - LANES), Load(dst + n - LANES), keys);
+  for (int i = 0; i + LANES <= n; i += LANES) Store(dst + i, Keyed(Load(src + i), Load(dst + i), keys));
+  Store(dst + n - LANES, last);
+}
+
+// The visible part of a usable image at (x, y).
+void DrawKeyedAt(int64_t x, int64_t y, const Image& image, uint16_t* destination) {
+  const Range cols = Overlap(0, image.width, x, W, image.width);
+  const Range rows = Overlap(0, image.height, y, H, image.height);
+  if (cols.Empty() || rows.Empty()) return;
+  const uint16_t key = image.key;
+  const size_t stride = image.Stride();
+  const uint16_t* src = At(&image, cols.lo, rows.lo);
+  uint16_t* dst = At(destination, x + cols.lo, y + rows.lo);
+  const int n = cols.hi - cols.lo;
+  if (Narrow(n)) {
+    WithBlocks(n, [&]<int B>() { KeyedBlockRows<B>(dst, W, src, stride, rows.hi - rows.lo, n, key); });
+    return;
+  }
+  for (int j = rows.lo; j < rows.hi; ++j, src += stride, dst += W) KeyedRow(src, dst, n, key);
 }
 
 void DrawKeyed(int x, int y, const Image* image, uint16_t* destination) {
   if (!Usable(image) || !destination) return;
-  const Range cols = Overlap(0, image->width, x, W, image->width);
-  const Range rows = Overlap(0, image->height, y, H, image->height);
-  if (cols.Empty() || rows.Empty()) return;
-  const uint16_t key = image->key;
-  for (int j = rows.lo; j < rows.hi; ++j)
-    KeyedRow(At(image, cols.lo, j), At(destination, int64_t{x} + cols.lo, int64_t{y} + j), cols.hi - cols.lo, key);
+  DrawKeyedAt(x, y, *image, destination);
 }
 
 // Opaque block copy, one row at a time. The board's pieces are 25, 50 or 100
 // pixels wide and drawn by the hundred each frame: for those widths the row
-// copy is of a fixed size and compiles to a few moves instead of a call.
+// copy is of a fixed size and compiles to a few moves instead of a call, as it
+// does for every width up to 64.
 template <size_t Bytes>
 void CopyFixedRows(uint16_t* dst, size_t dstStride, const uint16_t* src, size_t srcStride, int rows) {
   for (int j = 0; j < rows; ++j) std::memcpy(dst + j * dstStride, src + j * srcStride, Bytes);
@@ -68,6 +154,10 @@ void CopyRows(uint16_t* dst, size_t dstStride, const uint16_t* src, size_t srcSt
     case 50: return CopyFixedRows<100>(dst, dstStride, src, srcStride, rows);
     case 100: return CopyFixedRows<200>(dst, dstStride, src, srcStride, rows);
     default:
+      if (Narrow(width)) {
+        WithBlocks(width, [&]<int B>() { CopyBlockRows<B>(dst, dstStride, src, srcStride, rows, width); });
+        return;
+      }
       for (int j = 0; j < rows; ++j)
         std::memcpy(dst + j * dstStride, src + j * srcStride, static_cast<size_t>(width) * sizeof(uint16_t));
   }
@@ -117,6 +207,27 @@ class Stepper {
 
 constexpr int SCALE_SLICE = 1024;
 
+// A row of the same width.
+void CopyRow(uint16_t* out, const uint16_t* src, int n) { CopyRows(out, 0, src, 0, 1, n); }
+
+// Each source pixel twice, from output column `lo` on: the hovered cell's
+// previews of 25-pixel pieces at 50 pixels.
+void DoubledRow(uint16_t* out, const uint16_t* src, int lo, int n) {
+  int i = 0;
+  if (lo % 2 == 1) out[i++] = src[lo / 2];  // the second copy of its pixel
+  const uint16_t* s = src + (lo + i) / 2;
+  for (; i + 2 * LANES <= n; i += 2 * LANES, s += LANES) {
+    const Lanes v = Load(s);
+    Store(out + i, __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3));
+    Store(out + i + LANES, __builtin_shufflevector(v, v, 4, 4, 5, 5, 6, 6, 7, 7));
+  }
+  for (; i + 1 < n; i += 2, ++s) {
+    const uint32_t pair = *s * 0x10001u;
+    std::memcpy(out + i, &pair, sizeof pair);
+  }
+  if (i < n) out[i] = *s;
+}
+
 template <int Step>
 void StridedRow(uint16_t* out, const uint16_t* src, int n) {
   for (int i = 0; i < n; ++i) out[i] = src[static_cast<size_t>(i) * Step];
@@ -125,6 +236,7 @@ void StridedRow(uint16_t* out, const uint16_t* src, int n) {
 // The reductions the screens use get a constant stride.
 void StridedRow(uint16_t* out, const uint16_t* src, int n, int step) {
   switch (step) {
+    case 1: return CopyRow(out, src, n);
     case 2: return StridedRow<2>(out, src, n);
     case 5: return StridedRow<5>(out, src, n);
     case 10: return StridedRow<10>(out, src, n);
@@ -140,11 +252,14 @@ template <typename RowOut>
 void ScaleRows(const Image& source, int dw, int dh, Range cols, Range rows, RowOut&& rowOut) {
   std::array<uint16_t, SCALE_SLICE> sourceColumn;
   const int n = cols.hi - cols.lo;
-  Stepper column(cols.lo, source.width, dw);
-  for (int i = 0; i < n; ++i) sourceColumn[i] = static_cast<uint16_t>(column.Next());
   // Whole-number reductions (the layer previews, the thumbnail) step evenly
-  // through the source and need no table.
+  // through the source, and doubling repeats each pixel: neither needs a table.
   const int evenStep = source.width % dw == 0 ? source.width / dw : 0;
+  const bool doubled = dw == 2 * source.width;
+  if (evenStep == 0 && !doubled) {
+    Stepper column(cols.lo, source.width, dw);
+    for (int i = 0; i < n; ++i) sourceColumn[i] = static_cast<uint16_t>(column.Next());
+  }
 
   Stepper row(rows.lo, source.height, dh);
   int64_t previous = -1;
@@ -153,9 +268,11 @@ void ScaleRows(const Image& source, int dw, int dh, Range cols, Range rows, RowO
     const int64_t sourceRow = row.Next();
     uint16_t* out = rowOut(j);
     if (sourceRow == previous) {
-      std::memcpy(out, previousOut, static_cast<size_t>(n) * sizeof(uint16_t));
+      CopyRow(out, previousOut, n);
     } else if (evenStep > 0) {
-      StridedRow(out, source.Row(static_cast<int>(sourceRow)) + sourceColumn[0], n, evenStep);
+      StridedRow(out, source.Row(static_cast<int>(sourceRow)) + static_cast<size_t>(cols.lo) * evenStep, n, evenStep);
+    } else if (doubled) {
+      DoubledRow(out, source.Row(static_cast<int>(sourceRow)), cols.lo, n);
     } else {
       const uint16_t* src = source.Row(static_cast<int>(sourceRow));
       for (int i = 0; i < n; ++i) out[i] = src[sourceColumn[i]];
@@ -182,6 +299,57 @@ void DrawImageKeyed(int x, int y, const Image* image, uint16_t* destination) {
 
 void DrawImageKeyedClipped(int x, int y, const Image* image, uint16_t* destination) {
   DrawKeyed(x, y, image, destination);
+}
+
+void CopyRowKeyed(const uint16_t* src, uint16_t* dst, int n, uint16_t key) { KeyedRow(src, dst, n, key); }
+
+namespace {
+
+// Every copy of a grid row that lies wholly on screen, row by row across the
+// copies, left to right (every pixel still gets its copies in their order),
+// each picture row's blocks and key masks formed once for all the copies.
+template <int B>
+void KeyedGridRows(const Image& image, uint16_t* top, int64_t dx, int count) {
+  const Blocks<B> blocks(image.width);
+  const Lanes keys = Lanes{} + image.key;
+  for (int j = 0; j < image.height; ++j, top += W) {
+    const uint16_t* src = image.Row(j);
+    Lanes clear[B], ink[B];
+    for (int b = 0; b < B; ++b) {
+      const Lanes s = Load(src + blocks.offset[b]);
+      clear[b] = reinterpret_cast<Lanes>(s == keys);
+      ink[b] = s & ~clear[b];
+    }
+    uint16_t* copy = top;
+    for (int k = 0; k < count; ++k, copy += dx) {
+      Lanes out[B];
+      for (int b = 0; b < B; ++b) out[b] = (Load(copy + blocks.offset[b]) & clear[b]) | ink[b];
+      for (int b = 0; b < B; ++b) Store(copy + blocks.offset[b], out[b]);
+    }
+  }
+}
+
+}  // namespace
+
+void DrawImageKeyedGrid(const Image* image, int x, int y, int dx, int dy, int columns, int first, int last,
+                        uint16_t* destination) {
+  if (!Usable(image) || !destination || columns <= 0) return;
+  const int w = image->width, h = image->height;
+  for (int64_t i = std::max(first, 0); i < last;) {
+    const int64_t row = i / columns;
+    const int64_t end = std::min<int64_t>(last, (row + 1) * columns);
+    const int64_t top = y + dy * row;
+    const int64_t from = x + dx * (i % columns), to = x + dx * ((end - 1) % columns);
+    const bool whole = std::min(from, to) >= 0 && std::max(from, to) + w <= W && top >= 0 && top + h <= H;
+    if (whole && Narrow(w)) {
+      uint16_t* at = At(destination, from, top);
+      const int count = static_cast<int>(end - i);
+      WithBlocks(w, [&]<int B>() { KeyedGridRows<B>(*image, at, dx, count); });
+    } else {
+      for (int64_t k = i; k < end; ++k) DrawKeyedAt(x + dx * (k % columns), top, *image, destination);
+    }
+    i = end;
+  }
 }
 
 void DrawImageGrey(int x, int y, const Image* image, uint16_t* destination) {

@@ -22,13 +22,6 @@ ImagePtr CreateImage(int width, int height, uint16_t key) {
   return image;
 }
 
-bool Image::Covered() const {
-  if (width == 0 || height == 0) return true;
-  const size_t last = (static_cast<size_t>(height) - 1) * Stride() + width;  // one past the last pixel read
-  if (!viewed) return pixels.size() >= last;
-  return viewOffset <= viewed->pixels.size() && last <= viewed->pixels.size() - viewOffset;
-}
-
 bool MakeView(Image& view, const std::shared_ptr<Image>& source, int x, int y, int width, int height) {
   if (!source || !source->Covered() || x < 0 || y < 0 || width < 0 || height < 0) return false;
   if (x > source->width - width || y > source->height - height) return false;

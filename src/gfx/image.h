@@ -46,7 +46,13 @@ struct Image {
   uint16_t At(int x, int y) const { return Row(y)[x]; }
   // Whether every pixel inside the sides lies in storage: a view whose picture
   // was resized under it, or sides set without pixels, are never read.
-  bool Covered() const;
+  // Inline: every drawing operation asks, hundreds of times a frame.
+  bool Covered() const {
+    if (width == 0 || height == 0) return true;
+    const size_t last = (static_cast<size_t>(height) - 1) * Stride() + width;  // one past the last pixel read
+    if (!viewed) return pixels.size() >= last;
+    return viewOffset <= viewed->pixels.size() && last <= viewed->pixels.size() - viewOffset;
+  }
 
  private:
   uint16_t* Base() { return viewed ? viewed->pixels.data() + viewOffset : pixels.data(); }

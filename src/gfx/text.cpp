@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/engine_config.h"
+#include "gfx/lanes.h"
 #include "platform/platform.h"
 
 namespace tessera {
@@ -60,7 +61,9 @@ const GlyphEntry& Glyph(uint16_t code, int size) {
 }
 
 // Only ink is written, and only where it lands inside the destination: the
-// columns outside it are masked off once, then each row visits its set bits.
+// columns outside it are masked off once. Each row goes in groups of eight
+// columns: a group wholly inside the destination row is blended in one step
+// (its ink bits spread to a lane mask), one at an edge visits its set bits.
 void Stamp(const GlyphEntry& glyph, int size, uint16_t colour, int64_t x, int64_t y, uint16_t* destination,
            int destWidth, int destHeight) {
   const int64_t r0 = y < 0 ? -y : 0;
@@ -69,15 +72,24 @@ void Stamp(const GlyphEntry& glyph, int size, uint16_t colour, int64_t x, int64_
   const int64_t n1 = std::min<int64_t>(size, int64_t{destWidth} - x);
   if (r0 >= r1 || n0 >= n1) return;
   const uint32_t visible = (0xFFFFFFFFu >> n0) & ~(n1 >= CELL ? 0u : 0xFFFFFFFFu >> n1);
+  const Lanes ink = Lanes{} + colour;
+  const Lanes bitOfLane = {128, 64, 32, 16, 8, 4, 2, 1};
   for (int64_t r = r0; r < r1; ++r) {
-    uint32_t mask = glyph.rows[r] & visible;
+    const uint32_t mask = glyph.rows[r] & visible;
     if (mask == 0) continue;
     uint16_t* row = destination + (y + r) * destWidth;
-    do {
-      const int n = __builtin_clz(mask);
-      row[x + n] = colour;
-      mask &= ~(0x80000000u >> n);
-    } while (mask != 0);
+    for (int g = 0; g < CELL / LANES; ++g) {
+      const uint32_t bits = (mask >> (CELL - LANES * (g + 1))) & 0xFF;  // columns 8g to 8g + 7, first one highest
+      if (bits == 0) continue;
+      const int64_t first = x + LANES * g;
+      if (first >= 0 && first + LANES <= destWidth) {
+        const Lanes on = reinterpret_cast<Lanes>(((Lanes{} + static_cast<uint16_t>(bits)) & bitOfLane) != 0);
+        StoreLanes(row + first, (LoadLanes(row + first) & ~on) | (ink & on));
+        continue;
+      }
+      for (int i = 0; i < LANES; ++i)
+        if (bits & (0x80u >> i)) row[first + i] = colour;
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 #include "screens/play_screen.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -37,6 +39,155 @@ void DrawGrid() {
   for (int i = 0; i <= Board.BoardSide; ++i) FillRect(BOARD_LEFT, BOARD_TOP + i * a, 500, 2, 0, 0, 0, BackBuffer);
 }
 
+// ---- The board in one pass -------------------------------------------------------
+// Drawn in layers (background, pieces, cobwebs, grid), the board's 500x500
+// pixels would be written two or three times a frame. When every cell is a
+// square of the piece size, the pass below writes each of them once, a band of
+// cells at a time, with exactly the pixels the layers would have left.
+
+// Where a cell's pixels come from: its piece, the background where no piece is
+// drawn, or nothing when a stone drawn later covers the whole cell.
+struct CellPixels {
+  const uint16_t* top = nullptr;  // the cell's top-left pixel
+  size_t stride = 0;
+  bool web = false;
+};
+
+struct BoardPlan {
+  std::array<CellPixels, MAX_CELLS> cells;
+  const Image* web = nullptr;
+};
+
+bool Usable(const Image* image) { return image && image->Covered(); }
+
+// False when the board cannot be composed in one pass (a background smaller
+// than the screen, a piece that is not a square of the piece size, a cobweb
+// larger than a cell); it is then drawn in layers.
+bool PlanBoard(const Image* background, BoardPlan& plan) {
+  const int a = Board.SplitSize, side = Board.BoardSide;
+  if ((a != 25 && a != 50 && a != 100) || side * a != BOARD_PIXELS || Board.CellCount != side * side) return false;
+  if (!Usable(background) || background->width < SCREEN_WIDTH || background->height < SCREEN_HEIGHT) return false;
+  plan.web = Usable(Board.CobwebPicture.get()) ? Board.CobwebPicture.get() : nullptr;
+  if (plan.web && (plan.web->width > a || plan.web->height > a)) return false;
+  const Image* stone = Board.StonePicture.get();
+  const bool stoneCovers = Usable(stone) && stone->width >= a && stone->height >= a;
+  // The pieces' records lie all over the heap: asked for all at once, they
+  // arrive together instead of one after another.
+  std::array<const Image*, MAX_CELLS> pieces;
+  for (int cell = 0; cell < Board.CellCount; ++cell) {
+    const int layer = Board.CellLayer[cell];
+    pieces[cell] =
+        Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS ? Board.PieceImage[layer][cell].get() : nullptr;
+    __builtin_prefetch(pieces[cell]);
+  }
+  for (int cell = 0; cell < Board.CellCount; ++cell) {
+    CellPixels& c = plan.cells[cell];
+    const Image* piece = pieces[cell];
+    c.web = plan.web && Board.Cobweb[cell] == 1;
+    if (Usable(piece)) {
+      if (piece->width != a || piece->height != a) return false;
+      c.top = piece->Row(0);
+      c.stride = piece->Stride();
+    } else if (Board.Stone[cell] == 1 && stoneCovers) {
+      c.top = nullptr;
+    } else {
+      c.top = background->Row(CellY(cell)) + CellX(cell);
+      c.stride = background->Stride();
+    }
+  }
+  return true;
+}
+
+// The background everywhere but the board's cells (and, under a grid, its
+// right-hand line).
+void DrawBackgroundAroundBoard(const Image* background, bool grid) {
+  const int right = BOARD_LEFT + BOARD_PIXELS + (grid ? 2 : 0);
+  const int bottom = BOARD_TOP + BOARD_PIXELS;
+  if (background->Stride() == SCREEN_WIDTH) {
+    // Rows of the screen's width lie end to end: the top band and the left of
+    // the board's first row are one run, the right of each board row and the
+    // left of the next another, the right of the last row and the bottom band
+    // the last.
+    const uint16_t* from = background->Row(0);
+    auto copy = [from](size_t begin, size_t end) {
+      std::memcpy(BackBuffer + begin, from + begin, (end - begin) * sizeof(uint16_t));
+    };
+    copy(0, size_t{BOARD_TOP} * SCREEN_WIDTH + BOARD_LEFT);
+    for (size_t y = BOARD_TOP; y + 1 < static_cast<size_t>(bottom); ++y)
+      copy(y * SCREEN_WIDTH + right, (y + 1) * SCREEN_WIDTH + BOARD_LEFT);
+    copy(size_t{bottom - 1} * SCREEN_WIDTH + right, size_t{SCREEN_WIDTH} * SCREEN_HEIGHT);
+    return;
+  }
+  DrawImagePart(background, BackBuffer, 0, 0, SCREEN_WIDTH, BOARD_TOP, 0, 0);
+  DrawImagePart(background, BackBuffer, 0, BOARD_TOP, BOARD_LEFT, BOARD_PIXELS, 0, BOARD_TOP);
+  DrawImagePart(background, BackBuffer, right, BOARD_TOP, SCREEN_WIDTH - right, BOARD_PIXELS, right, BOARD_TOP);
+  DrawImagePart(background, BackBuffer, 0, bottom, SCREEN_WIDTH, SCREEN_HEIGHT - bottom, 0, bottom);
+}
+
+// Each band of cells: the grid's two lines along its top, then every cell's
+// rows beside its grid line, then the cobwebs on what is not grid. The grid's
+// bottom line lies below the cells.
+template <int A, bool Grid>
+void ComposeBoard(const BoardPlan& plan) {
+  constexpr int side = BOARD_PIXELS / A;
+  constexpr int under = Grid ? 2 : 0;  // rows and columns of each cell under its grid lines
+  const uint16_t black = PackRgb(0, 0, 0);
+  const uint32_t blackPair = black * 0x10001u;
+  uint16_t* band = BackBuffer + BOARD_TOP * SCREEN_WIDTH + BOARD_LEFT;
+  for (int b = 0; b < side; ++b, band += A * SCREEN_WIDTH) {
+    if (Grid) {
+      std::fill_n(band, BOARD_PIXELS + 2, black);
+      std::fill_n(band + SCREEN_WIDTH, BOARD_PIXELS + 2, black);
+    }
+    const CellPixels* cells = &plan.cells[b * side];
+    for (int c = 0; c < side; ++c) {
+      const CellPixels& cell = cells[c];
+      if (!cell.top) continue;
+      uint16_t* out = band + under * SCREEN_WIDTH + c * A;
+      const uint16_t* src = cell.top + under * cell.stride;
+      for (int r = under; r < A; ++r, out += SCREEN_WIDTH, src += cell.stride) {
+        if (Grid) std::memcpy(out, &blackPair, sizeof blackPair);
+        std::memcpy(out + under, src + under, (A - under) * sizeof(uint16_t));
+      }
+      if (cell.web && plan.web->width > under) {
+        const Image* web = plan.web;
+        for (int r = under; r < web->height; ++r)
+          CopyRowKeyed(web->Row(r) + under, band + r * SCREEN_WIDTH + c * A + under, web->width - under, web->key);
+      }
+    }
+    if (Grid)
+      for (int r = under; r < A; ++r) std::memcpy(band + r * SCREEN_WIDTH + BOARD_PIXELS, &blackPair, sizeof blackPair);
+  }
+}
+
+template <int A>
+void ComposeBoard(const BoardPlan& plan, bool grid) {
+  if (grid)
+    ComposeBoard<A, true>(plan);
+  else
+    ComposeBoard<A, false>(plan);
+}
+
+void ComposeBoard(const BoardPlan& plan, bool grid) {
+  switch (Board.SplitSize) {
+    case 25: ComposeBoard<25>(plan, grid); break;
+    case 50: ComposeBoard<50>(plan, grid); break;
+    default: ComposeBoard<100>(plan, grid); break;
+  }
+  if (grid) FillRect(BOARD_LEFT, BOARD_TOP + BOARD_PIXELS, BOARD_PIXELS, 2, 0, 0, 0, BackBuffer);
+}
+
+// The same board drawn in layers, for the boards the pass does not take.
+void DrawBoardInLayers(bool grid) {
+  for (int cell = 0; cell < Board.CellCount; ++cell) {
+    const int layer = Board.CellLayer[cell];
+    if (Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS)
+      DrawImage(CellX(cell), CellY(cell), Board.PieceImage[layer][cell].get(), BackBuffer);
+    if (Board.Cobweb[cell] == 1) DrawImageKeyed(CellX(cell), CellY(cell), Board.CobwebPicture.get(), BackBuffer);
+  }
+  if (grid) DrawGrid();
+}
+
 void DrawHoverAndPreviews(int mode) {
   const int cell = Board.HoveredCell;
   if (cell < 0 || cell >= Board.CellCount) return;
@@ -67,8 +218,9 @@ void DrawCorrectCount() {
   DrawCaption(24, PackRgb(110, 235, 220), 743 - (Length(text) * 12) / 2, 202, text);
   const Image* reached = InterfaceImages.RatioSpot[0].get();
   const Image* missing = InterfaceImages.RatioSpot[1].get();
-  for (int i = 0; i < Board.CellCount; ++i)
-    DrawImageKeyed(694 + 10 * (i % 10), 229 + 9 * (i / 10), i < Board.CorrectCount ? reached : missing, BackBuffer);
+  const int reachedCount = std::clamp(Board.CorrectCount, 0, std::max(Board.CellCount, 0));
+  DrawImageKeyedGrid(reached, 694, 229, 10, 9, 10, 0, reachedCount, BackBuffer);
+  DrawImageKeyedGrid(missing, 694, 229, 10, 9, 10, reachedCount, Board.CellCount, BackBuffer);
 }
 
 }  // namespace
@@ -111,18 +263,22 @@ void DropSpiders() {
 }
 
 void DrawPlayScreen(int mode) {
-  DrawImage(0, 0, InterfaceImages.GameBG.get(), BackBuffer);
+  const Image* background = InterfaceImages.GameBG.get();
   const bool boardReady = Board.BoardSide > 0 && Board.SplitSize > 0;
+  const bool grid = mode != PLAY_MODE_BOARD_ONLY;
+  static BoardPlan plan;
+  const bool onePass = mode != PLAY_MODE_PICTURE && boardReady && PlanBoard(background, plan);
+  if (onePass)
+    DrawBackgroundAroundBoard(background, grid);
+  else
+    DrawImage(0, 0, background, BackBuffer);
   if (mode == PLAY_MODE_PICTURE) {
     DrawImage(BOARD_LEFT, BOARD_TOP, Board.LayerPictures[0].get(), BackBuffer);
   } else if (boardReady) {
-    for (int cell = 0; cell < Board.CellCount; ++cell) {
-      const int layer = Board.CellLayer[cell];
-      if (Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS)
-        DrawImage(CellX(cell), CellY(cell), Board.PieceImage[layer][cell].get(), BackBuffer);
-      if (Board.Cobweb[cell] == 1) DrawImageKeyed(CellX(cell), CellY(cell), Board.CobwebPicture.get(), BackBuffer);
-    }
-    if (mode != PLAY_MODE_BOARD_ONLY) DrawGrid();
+    if (onePass)
+      ComposeBoard(plan, grid);
+    else
+      DrawBoardInLayers(grid);
     DrawSpiders();
     for (int cell = 0; cell < Board.CellCount; ++cell)
       if (Board.Stone[cell] == 1) DrawImage(CellX(cell), CellY(cell), Board.StonePicture.get(), BackBuffer);

@@ -180,6 +180,15 @@ TEST_F(Draw, ScaledUpDoublesEveryPixel) {
   DrawImageScaled(image.get(), 50, 50, screen_.pixels(), 0, 0);
   for (int y = 0; y < 50; ++y)
     for (int x = 0; x < 50; ++x) ASSERT_EQ(screen_.At(x, y), image->At(x / 2, y / 2));
+  // Cut at the left edge after an odd number of columns, and at the right edge.
+  ImagePtr wide = NumberedImage(60, 2);
+  DrawImageScaled(wide.get(), 120, 4, screen_.pixels(), -37, 100);
+  DrawImageScaled(wide.get(), 120, 4, screen_.pixels(), 717, 200);
+  for (int x = 0; x < 83; ++x) {
+    ASSERT_EQ(screen_.At(x, 103), wide->At((x + 37) / 2, 1)) << x;
+    ASSERT_EQ(screen_.At(717 + x, 200), wide->At(x / 2, 0)) << x;
+  }
+  EXPECT_TRUE(screen_.GuardsIntact());
 }
 
 TEST_F(Draw, ScaledFormsProductsBeforeDividing) {
@@ -312,6 +321,49 @@ TEST(ImageToImage, CutImageOverTheEdgeCopiesOnlyWhatExists) {
   EXPECT_EQ(piece->At(0, 1), 0);  // row -1 neither
   CutImage(source.get(), piece.get(), INT_MAX, INT_MIN);
   EXPECT_EQ(piece->At(0, 2), source->At(7, 0));
+}
+
+// Every width from 1 to 70 (the narrow sprite paths, their overlapping last
+// block, and the wide rows) and a clip at each edge, against the pixel rule.
+TEST_F(Draw, OpaqueAndKeyedCopiesOfEveryWidthMatchThePixelRule) {
+  for (int w = 1; w <= 70; ++w) {
+    ImagePtr image = NumberedImage(w, 3, /*key*/ 0);
+    for (int x = 0; x < w; ++x) image->At(x, x % 3) = 0;  // transparent pixels in every block position
+    image->key = image->At(w / 2, 1);                      // a key that is also a colour
+    for (auto [x, y] : {std::pair{100, 50}, {SCREEN_WIDTH - w / 2 - 1, 598}, {-w / 2, -1}}) {
+      GuardedScreen keyed(0x7777), opaque(0x7777);
+      DrawImageKeyed(x, y, image.get(), keyed.pixels());
+      DrawImage(x, y, image.get(), opaque.pixels());
+      for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < w; ++i) {
+          if (x + i < 0 || x + i >= SCREEN_WIDTH || y + j < 0 || y + j >= SCREEN_HEIGHT) continue;
+          const uint16_t p = image->At(i, j);
+          ASSERT_EQ(keyed.At(x + i, y + j), p == image->key ? 0x7777 : p) << w << " " << i << "," << j;
+          ASSERT_EQ(opaque.At(x + i, y + j), p) << w << " " << i << "," << j;
+        }
+      ASSERT_TRUE(keyed.GuardsIntact() && opaque.GuardsIntact());
+    }
+  }
+}
+
+// The grid of copies draws what its copies drawn one by one in order draw,
+// overlapping and clipped copies included.
+TEST_F(Draw, KeyedGridEqualsItsCopiesInOrder) {
+  for (int w : {3, 9, 17, 70}) {
+    ImagePtr image = NumberedImage(w, 5, /*key*/ 0);
+    for (int x = 0; x < w; x += 2) image->At(x, 2) = 0;
+    struct Layout {
+      int x, y, dx, dy, columns, first, last;
+    };
+    for (Layout l : {Layout{694, 229, 10, 9, 10, 0, 400}, Layout{700, 20, 6, 4, 7, 3, 30},
+                     Layout{-8, 590, 10, 3, 90, 0, 200}, Layout{400, 300, -4, -2, 5, -3, 12}}) {
+      GuardedScreen grid(0x7777), single(0x7777);
+      DrawImageKeyedGrid(image.get(), l.x, l.y, l.dx, l.dy, l.columns, l.first, l.last, grid.pixels());
+      for (int i = std::max(l.first, 0); i < l.last; ++i)
+        DrawImageKeyed(l.x + l.dx * (i % l.columns), l.y + l.dy * (i / l.columns), image.get(), single.pixels());
+      ASSERT_TRUE(grid.memory == single.memory) << w << " at " << l.x << "," << l.y;
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "app/input_state.h"
 #include "game/board.h"
@@ -10,6 +11,7 @@
 #include "game/rules.h"
 #include "game/save_slots.h"
 #include "game/spiders.h"
+#include "gfx/draw.h"
 #include "gfx/pixel_format.h"
 #include "screens/option_menu.h"
 #include "screens/play_screen.h"
@@ -189,6 +191,69 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
   DrawPlayScreen(PLAY_MODE_PLAY);
   EXPECT_EQ(Px(150, 50), red);
   EXPECT_EQ(Px(40, 90), PackRgb(10, 20, 30));
+}
+
+// The board is composed in one pass; it must leave exactly what drawing it in
+// layers leaves: background, pieces, cobwebs, grid, then stones, over a stale
+// frame, for every piece size, whole, smaller and missing stone pictures, cells
+// without a layer, in both modes that show the board, with a background of the
+// screen's width and a wider one.
+TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
+  auto numbered = [](int w, int h, int seed) {
+    ImagePtr image = CreateImage(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) image->At(x, y) = static_cast<uint16_t>(seed * 7919 + x * 31 + y * 977 + 1);
+    return image;
+  };
+  std::vector<uint16_t> expected(800 * 600);
+  uint32_t seed = 1;
+  auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245 + 12345) / 65536 % n; };
+  for (int split : {25, 50, 100})
+    for (int stoneSide : {split, split - 5, 0})
+      for (int mode : {PLAY_MODE_PLAY, PLAY_MODE_BOARD_ONLY}) {
+        InterfaceImages.GameBG = numbered(split == 50 ? 801 : 800, 600, 9);
+        LevelDefinition.SplitSize = split;
+        LayerSet layers;
+        layers[0] = numbered(500, 500, 1);
+        layers[1] = numbered(500, 500, 2);
+        ASSERT_EQ(SetUpLevel(std::move(layers)), 1) << LoadLevelFailure();
+        Board.StonePicture = stoneSide > 0 ? numbered(stoneSide, stoneSide, 3) : nullptr;
+        Board.CobwebPicture = numbered(split - 3, split, 4);
+        Board.CobwebPicture->key = Board.CobwebPicture->At(5, 5);
+        for (int y = 0; y < split; y += 2) Board.CobwebPicture->At(y % (split - 3), y) = Board.CobwebPicture->key;
+        for (int cell = 0; cell < Board.CellCount; ++cell) {
+          Board.Stone[cell] = next(5) == 0;
+          Board.Cobweb[cell] = next(3) == 0;
+          if (next(7) == 0) Board.CellLayer[cell] = -1;
+        }
+        Board.HoveredCell = -1;
+        std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x1357);
+        DrawPlayScreen(mode);
+
+        uint16_t* out = expected.data();
+        std::fill(expected.begin(), expected.end(), 0x1357);
+        DrawImage(0, 0, InterfaceImages.GameBG.get(), out);
+        for (int cell = 0; cell < Board.CellCount; ++cell) {
+          const int x = 150 + cell % Board.BoardSide * split, y = 50 + cell / Board.BoardSide * split;
+          if (Board.Stone[cell] == 0 && Board.CellLayer[cell] >= 0)
+            DrawImage(x, y, Board.PieceImage[Board.CellLayer[cell]][cell].get(), out);
+          if (Board.Cobweb[cell] == 1) DrawImageKeyed(x, y, Board.CobwebPicture.get(), out);
+        }
+        for (int i = 0; mode == PLAY_MODE_PLAY && i <= Board.BoardSide; ++i) {
+          FillRect(150 + i * split, 50, 2, 500, 0, 0, 0, out);
+          FillRect(150, 50 + i * split, 500, 2, 0, 0, 0, out);
+        }
+        for (int cell = 0; cell < Board.CellCount; ++cell)
+          if (Board.Stone[cell] == 1)
+            DrawImage(150 + cell % Board.BoardSide * split, 50 + cell / Board.BoardSide * split,
+                      Board.StonePicture.get(), out);
+        for (int y = 0; y < 600; ++y)
+          for (int x = 0; x < 800; ++x) {
+            if (x >= 690 || (y < 40 && x > 250 && x < 550)) continue;  // counters and clock text
+            ASSERT_EQ(Px(x, y), expected[y * 800 + x])
+                << "at " << x << "," << y << ", pieces of " << split << ", stones of " << stoneSide << ", mode " << mode;
+          }
+      }
 }
 
 TEST_F(PlayScreenTest, BoardOnlyModeHasNoGridAndNoHoverFrame) {

@@ -243,6 +243,18 @@ int main(int argc, char** argv) {
     SdlOptions options;
     options.scale = ChooseScale(args.scale, user);
     options.maxMs = args.maxMs;
+    options.smooth = args.smooth || user.smooth.value_or(false);
+    options.windowWidth = user.windowWidth;
+    options.windowHeight = user.windowHeight;
+    if (const fs::path data = GetUserFolders().data; !data.empty()) options.screenshotDir = data / "screenshots";
+    // The window as the player left it is remembered; automated runs leave it alone.
+    if (!args.autoplay && !args.monkey)
+      options.remember = [&user](const WindowChoice& left) {
+        user.windowWidth = left.width;
+        user.windowHeight = left.height;
+        user.fullScreen = left.fullScreen;
+        SaveUserConfig(user);
+      };
     platform = CreateSdlPlatform(options);
   }
   SetPlatform(platform.get());

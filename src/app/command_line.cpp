@@ -9,7 +9,7 @@ namespace tessera {
 const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
-    "               [--windowed|--fullscreen] [--autoplay [--choice N]] [--monkey SEED]\n"
+    "               [--windowed|--fullscreen] [--smooth] [--autoplay [--choice N]] [--monkey SEED]\n"
     "               [--game NAME] [--list-games] [--save-dir DIR]\n"
     "       tessera --version | --help\n";
 
@@ -47,6 +47,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       out.windowed = true;
     } else if (arg == "--fullscreen") {
       out.windowed = false;
+    } else if (arg == "--smooth") {
+      out.smooth = true;
     } else if (arg == "--autoplay") {
       out.autoplay = true;
     } else if (arg == "--choice") {

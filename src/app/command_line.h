@@ -17,6 +17,7 @@ struct CommandLine {
   bool pixel555 = false;
   int scale = 0;
   std::optional<bool> windowed;  // overrides System.ini when given
+  bool smooth = false;           // linear filtering where the window's scale is not whole
   bool help = false;
   bool version = false;
   bool autoplay = false;

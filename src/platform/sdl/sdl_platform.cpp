@@ -2,10 +2,18 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <thread>
+#include <vector>
 
+#include "app/log.h"
 #include "platform/backends.h"
+#include "platform/sdl/frame_presenter.h"
+#include "platform/sdl/window_layout.h"
 
 namespace tessera {
 
@@ -53,16 +61,20 @@ MouseButton ButtonOf(uint8_t sdlButton) {
   return MouseButton::Left;
 }
 
-int32_t Clamp(int32_t v, int32_t hi) { return v < 0 ? 0 : v > hi ? hi : v; }
+uint64_t NowUs() {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
 
-class SdlPlatform : public Platform {
+class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
  public:
-  explicit SdlPlatform(const SdlOptions& options) : options_(options) {
+  explicit SdlWindowPlatform(const SdlOptions& options) : options_(options), presenter_(RefreshPeriodUs(60)) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_Init(SDL_INIT_TIMER);
     startTicks_ = SDL_GetTicks();
   }
-  ~SdlPlatform() override {
+  ~SdlWindowPlatform() override {
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -82,11 +94,16 @@ class SdlPlatform : public Platform {
       error = std::string("cannot open the display: ") + SDL_GetError();
       return false;
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     int scale = options_.scale > 0 ? options_.scale : DefaultWindowScale(desktop_.width, desktop_.height);
-    Uint32 flags = SDL_WINDOW_BORDERLESS;
     int w = 800 * scale, h = 600 * scale;
+    if (options_.scale <= 0 && options_.windowWidth > 0 && options_.windowHeight > 0) {
+      w = std::clamp(options_.windowWidth, kMinWidth, std::max(desktop_.width, kMinWidth));
+      h = std::clamp(options_.windowHeight, kMinHeight, std::max(desktop_.height, kMinHeight));
+    }
+    windowedWidth_ = w;
+    windowedHeight_ = h;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
     if (fullScreen) {
       // The desktop keeps its mode; the window covers it (also where no window
       // manager applies the full-screen state) and the frame is letterboxed.
@@ -94,7 +111,7 @@ class SdlPlatform : public Platform {
       w = desktop_.width;
       h = desktop_.height;
       x = y = 0;
-    } else if (scale > 1 || desktop_.width >= w) {
+    } else if (w != 800 || h != 600 || desktop_.width >= w) {
       x = desktop_.width >= w ? (desktop_.width - w) / 2 : 0;
       y = desktop_.height >= h ? (desktop_.height - h) / 2 : 0;
     }
@@ -103,27 +120,29 @@ class SdlPlatform : public Platform {
       error = std::string("cannot create the window: ") + SDL_GetError();
       return false;
     }
+    fullScreen_ = fullScreen;
+    everWindowed_ = !fullScreen;
+    SDL_SetWindowMinimumSize(window_, kMinWidth, kMinHeight);
     SDL_ShowCursor(SDL_DISABLE);
     return true;
   }
 
   bool InitDisplay(std::string& error) override {
     // No vertical sync: the game paces itself with a 5 ms sleep per frame, and a
-    // 60 Hz wait would merge a quick press and release into one frame.
+    // 60 Hz wait would merge a quick press and release into one frame. Changed
+    // frames are shown at most once per refresh instead (see Sleep).
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) {
       error = std::string("cannot create the renderer: ") + SDL_GetError();
       return false;
     }
-    // Letterboxing and the mapping of pointer positions to frame pixels.
-    SDL_RenderSetLogicalSize(renderer_, 800, 600);
-    SDL_RenderSetIntegerScale(renderer_, SDL_FALSE);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, 800, 600);
     if (!texture_) {
       error = std::string("cannot create the frame texture: ") + SDL_GetError();
       return false;
     }
+    ReadRefreshRate();
     return true;
   }
 
@@ -139,6 +158,7 @@ class SdlPlatform : public Platform {
 
   bool InitInput(std::string&) override { return true; }
   void ReleaseDisplay() override {
+    RememberWindow();
     if (texture_) SDL_DestroyTexture(texture_);
     texture_ = nullptr;
     if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -147,7 +167,22 @@ class SdlPlatform : public Platform {
   void ReleaseInput() override {}
 
   uint32_t Milliseconds() override { return SDL_GetTicks(); }
-  void Sleep(uint32_t ms) override { SDL_Delay(ms); }
+  // A changed frame waiting for its refresh is shown during the sleep, at its
+  // due time; the sleep still ends when it would have.
+  void Sleep(uint32_t ms) override {
+    const uint64_t end = NowUs() + uint64_t{ms} * 1000;
+    if (!texture_ || presenter_.DueAt() >= end) {
+      SDL_Delay(ms);
+      return;
+    }
+    for (uint64_t due; texture_ && (due = presenter_.DueAt()) < end;) {
+      const uint64_t now = NowUs();
+      if (due > now) std::this_thread::sleep_for(std::chrono::microseconds(due - now));
+      presenter_.Tick(NowUs(), *this);
+    }
+    const uint64_t now = NowUs();
+    if (end > now) std::this_thread::sleep_for(std::chrono::microseconds(end - now));
+  }
   LocalTime Now() override {
     std::time_t now = std::time(nullptr);
     std::tm t{};
@@ -157,6 +192,7 @@ class SdlPlatform : public Platform {
 
   bool PollMessage(WindowMessage& m) override {
     if (options_.maxMs != 0 && SDL_GetTicks() - startTicks_ >= options_.maxMs) {
+      RememberWindow();
       m = WindowMessage{};
       m.kind = MessageKind::Close;
       return true;
@@ -166,19 +202,36 @@ class SdlPlatform : public Platform {
       m = WindowMessage{};
       switch (e.type) {
         case SDL_QUIT:
+          RememberWindow();
           m.kind = MessageKind::Close;
           return true;
         case SDL_WINDOWEVENT:
-          if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-            m.kind = MessageKind::Close;
-            return true;
+          switch (e.window.event) {
+            case SDL_WINDOWEVENT_CLOSE:
+              RememberWindow();
+              m.kind = MessageKind::Close;
+              return true;
+            case SDL_WINDOWEVENT_ENTER:
+              SDL_ShowCursor(SDL_DISABLE);
+              break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_RESTORED:
+              presenter_.Repaint();
+              break;
+            case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+              ReadRefreshRate();
+              break;
+            default:
+              break;
           }
-          if (e.window.event == SDL_WINDOWEVENT_ENTER) SDL_ShowCursor(SDL_DISABLE);
+          break;
+        case SDL_RENDER_TARGETS_RESET:
+          presenter_.Repaint(true);
           break;
         case SDL_MOUSEMOTION:
           m.kind = MessageKind::MouseMove;
-          m.x = Clamp(e.motion.x, 799);
-          m.y = Clamp(e.motion.y, 599);
+          ToFrame(e.motion.x, e.motion.y, m);
           if (e.motion.state & SDL_BUTTON_LMASK) m.held |= HELD_LEFT;
           if (e.motion.state & SDL_BUTTON_RMASK) m.held |= HELD_RIGHT;
           if (e.motion.state & SDL_BUTTON_MMASK) m.held |= HELD_MIDDLE;
@@ -189,8 +242,7 @@ class SdlPlatform : public Platform {
               e.button.button != SDL_BUTTON_MIDDLE)
             break;
           m.button = ButtonOf(e.button.button);
-          m.x = Clamp(e.button.x, 799);
-          m.y = Clamp(e.button.y, 599);
+          ToFrame(e.button.x, e.button.y, m);
           if (e.type == SDL_MOUSEBUTTONUP)
             m.kind = MessageKind::ButtonUp;
           else  // the second press of a double click arrives as the double message
@@ -199,7 +251,18 @@ class SdlPlatform : public Platform {
           return true;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
+          // The window's own keys (and their releases) never reach the game.
+          const size_t code = static_cast<size_t>(e.key.keysym.scancode) % windowKeys_.size();
+          if (e.type == SDL_KEYUP && windowKeys_[code]) {
+            windowKeys_[code] = false;
+            break;
+          }
+          if (e.type == SDL_KEYDOWN && HandleWindowKey(e.key)) {
+            windowKeys_[code] = true;
+            break;
+          }
           if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_F4 && (e.key.keysym.mod & KMOD_ALT)) {
+            RememberWindow();
             m.kind = MessageKind::Close;
             return true;
           }
@@ -221,20 +284,25 @@ class SdlPlatform : public Platform {
     return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) != 0;
   }
 
+  // The game composes into memory; the display gets the frame only when it changed.
   bool LockSurface(SurfaceLock& lock) override {
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (!texture_ || SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return false;
-    lock.pixels = static_cast<uint8_t*>(pixels);
-    lock.pitch = pitch;
+    if (!texture_) return false;
+    lock.pixels = presenter_.Surface();
+    lock.pitch = FramePresenter::kPitch;
     return true;
   }
-  void UnlockSurface() override { SDL_UnlockTexture(texture_); }
+  void UnlockSurface() override {}
   void ShowSurface() override {
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    if (texture_) presenter_.FrameComposed(NowUs(), *this);
+  }
+
+  bool ReadWindowChoice(WindowChoice& choice) override {
+    if (!window_) return false;
+    choice.fullScreen = fullScreen_;
+    choice.width = windowedWidth_;
+    choice.height = windowedHeight_;
+    if (!fullScreen_) SDL_GetWindowSize(window_, &choice.width, &choice.height);
+    return true;
   }
 
   int ShowMessage(const char* text) override {
@@ -255,18 +323,130 @@ class SdlPlatform : public Platform {
   }
 
  private:
+  static constexpr int kMinWidth = 200;
+  static constexpr int kMinHeight = 150;
+
+  void Upload(const uint16_t* pixels) override {
+    if (texture_) SDL_UpdateTexture(texture_, nullptr, pixels, FramePresenter::kPitch);
+  }
+  void Show() override {
+    if (!renderer_ || !texture_) return;
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) SDL_GetWindowSize(window_, &w, &h);
+    const FrameRect r = FitFrame(w, h);
+    const SDL_ScaleMode mode = options_.smooth && !r.whole ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
+    if (mode != scaleMode_ && SDL_SetTextureScaleMode(texture_, mode) == 0) scaleMode_ = mode;
+    const SDL_Rect target{r.x, r.y, r.w, r.h};
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &target);
+    SDL_RenderPresent(renderer_);
+  }
+
+  void RememberWindow() {
+    WindowChoice choice;
+    if (remembered_ || !options_.remember || !ReadWindowChoice(choice)) return;
+    remembered_ = true;
+    options_.remember(choice);
+  }
+
+  void ToFrame(int x, int y, WindowMessage& m) {
+    int w = 800, h = 600;
+    if (window_) SDL_GetWindowSize(window_, &w, &h);
+    MapToFrame(FitFrame(w, h), x, y, m.x, m.y);
+  }
+
+  void ReadRefreshRate() {
+    SDL_DisplayMode mode;
+    const int display = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+    presenter_.SetRefresh(
+        RefreshPeriodUs(SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate : 0));
+  }
+
+  // Alt+Enter and F12; true when the key press is the window's.
+  bool HandleWindowKey(const SDL_KeyboardEvent& key) {
+    const SDL_Keycode sym = key.keysym.sym;
+    if ((sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT)) {
+      if (!key.repeat) ToggleFullScreen();
+      return true;
+    }
+    if (sym == SDLK_F12) {
+      if (!key.repeat) TakeScreenshot();
+      return true;
+    }
+    return false;
+  }
+
+  void ToggleFullScreen() {
+    if (!window_) return;
+    const bool leaving = fullScreen_;
+    if (!leaving) {
+      SDL_GetWindowSize(window_, &windowedWidth_, &windowedHeight_);
+      SDL_GetWindowPosition(window_, &windowedX_, &windowedY_);
+      // Covering the desktop first does it where no window manager applies the
+      // full-screen state, as a window opened full screen does.
+      SDL_SetWindowPosition(window_, 0, 0);
+      SDL_SetWindowSize(window_, desktop_.width, desktop_.height);
+    }
+    if (SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+      WriteLog((std::string("cannot switch full screen: ") + SDL_GetError()).c_str());
+      return;
+    }
+    fullScreen_ = !leaving;
+    if (leaving) {
+      SDL_SetWindowSize(window_, windowedWidth_, windowedHeight_);
+      // A window that started full screen has no place of its own yet.
+      if (everWindowed_)
+        SDL_SetWindowPosition(window_, windowedX_, windowedY_);
+      else
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+      everWindowed_ = true;
+    }
+    presenter_.Repaint();
+  }
+
+  // The frame on screen, pointer included, as an 800x600 PNG.
+  void TakeScreenshot() {
+    std::string line;
+    if (options_.screenshotDir.empty()) {
+      line = "screenshot: there is no folder for screenshots";
+    } else {
+      std::error_code ec;
+      std::filesystem::create_directories(options_.screenshotDir, ec);
+      const std::filesystem::path path = ScreenshotPath(options_.screenshotDir, Now());
+      const std::vector<uint8_t> rgb = FrameToRgb(presenter_.Shown());
+      std::string error;
+      if (WritePngFile(path.string(), rgb.data(), 800, 600, 800 * 3, error))
+        line = "screenshot " + path.string();
+      else
+        line = "screenshot: " + error;
+    }
+    std::fprintf(stderr, "tessera: %s\n", line.c_str());
+    WriteLog(line.c_str());
+  }
+
   SdlOptions options_;
   uint32_t startTicks_ = 0;
   DesktopSize desktop_{800, 600};
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  SDL_ScaleMode scaleMode_ = SDL_ScaleModeNearest;
+  FramePresenter presenter_;
+  bool fullScreen_ = false;
+  bool remembered_ = false;
+  bool everWindowed_ = false;
+  int windowedWidth_ = 800;  // the window's size and place before full screen
+  int windowedHeight_ = 600;
+  int windowedX_ = 0;
+  int windowedY_ = 0;
+  std::array<bool, SDL_NUM_SCANCODES> windowKeys_{};  // keys pressed for the window, until released
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateSdlPlatform(const SdlOptions& options) {
-  return std::make_unique<SdlPlatform>(options);
+std::unique_ptr<SdlPlatform> CreateSdlPlatform(const SdlOptions& options) {
+  return std::make_unique<SdlWindowPlatform>(options);
 }
 
 }  // namespace tessera

@@ -122,7 +122,9 @@ std::string NoGameMessage(const fs::path& current, const std::vector<fs::path>& 
       "  tessera-tool make-demo DIR               (the demo campaign)\n"
       "  tessera-tool import DIR PICTURES...      (a campaign of your own pictures)\n"
       "  tessera --workdir DIR\n"
-      "or put DIR in one of the folders above, or list it in TESSERA_PATH (folders separated by ':').";
+      "or put DIR in one of the folders above, or list it in TESSERA_PATH (folders separated by '";
+  text += FolderListSeparator();
+  text += "').";
   return text;
 }
 

@@ -34,5 +34,7 @@ std::vector<std::filesystem::path> SystemDataFolders();
 // Splits a list of folders as the system writes one in an environment variable
 // (':' between folders on POSIX systems, ';' on Windows); empty entries dropped.
 std::vector<std::filesystem::path> SplitFolderList(const char* list);
+// The character between the folders of such a list.
+char FolderListSeparator();
 
 }  // namespace tessera

@@ -101,7 +101,7 @@ TEST_F(PresenterTest, FramesWithinOneRefreshAreMergedAndTheLatestIsShownOnTime) 
     while (presenter.DueAt() < t) presenter.Tick(presenter.DueAt(), target);
     Compose(t, frame, 200 + k, 300);
   }
-  EXPECT_EQ(target.shows, 3 + 600000 / kRefresh);
+  EXPECT_EQ(target.shows, static_cast<int>(3 + 600000 / kRefresh));
 }
 
 TEST_F(PresenterTest, RepaintShowsTheScreenFrameAgainAndUploadsItOnlyWhenAsked) {

@@ -11,6 +11,7 @@
 
 #include "gfx/pixel_format.h"
 #include "platform/backends.h"
+#include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
 #include "support/test_support.h"
 
@@ -20,7 +21,7 @@ namespace {
 class SdlWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SetEnvironment("SDL_VIDEODRIVER", "dummy");
     SdlOptions options;
     options.scale = 1;
     options.screenshotDir = shots;

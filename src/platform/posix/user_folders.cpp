@@ -75,4 +75,6 @@ std::vector<fs::path> SplitFolderList(const char* list) {
   return folders;
 }
 
+char FolderListSeparator() { return ':'; }
+
 }  // namespace tessera

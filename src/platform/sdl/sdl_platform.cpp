@@ -12,6 +12,7 @@
 
 #include "app/log.h"
 #include "platform/backends.h"
+#include "platform/file_system.h"
 #include "platform/sdl/frame_presenter.h"
 #include "platform/sdl/window_layout.h"
 
@@ -416,8 +417,8 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
       const std::filesystem::path path = ScreenshotPath(options_.screenshotDir, Now());
       const std::vector<uint8_t> rgb = FrameToRgb(presenter_.Shown());
       std::string error;
-      if (WritePngFile(path.string(), rgb.data(), 800, 600, 800 * 3, error))
-        line = "screenshot " + path.string();
+      if (WritePngFile(HostPathString(path), rgb.data(), 800, 600, 800 * 3, error))
+        line = "screenshot " + HostPathString(path);
       else
         line = "screenshot: " + error;
     }

@@ -73,4 +73,6 @@ std::vector<std::filesystem::path> SplitFolderList(const char* list) {
   return folders;
 }
 
+char FolderListSeparator() { return ';'; }
+
 }  // namespace tessera

@@ -98,6 +98,14 @@ bool PlanBoard(const Image* background, BoardPlan& plan) {
   return true;
 }
 
+// A run of the background, through the C library's copy, which picks the
+// widest stores the machine has. Inlined with a length it knows, the compiler
+// emits a `rep movsq` instead, whose start-up costs more than these runs of
+// about 600 bytes take to copy (8.3 against 6.3 us for the whole background).
+__attribute__((noinline)) void CopyRun(uint16_t* to, const uint16_t* from, size_t count) {
+  std::memcpy(to, from, count * sizeof(uint16_t));
+}
+
 // The background everywhere but the board's cells (and, under a grid, its
 // right-hand line).
 void DrawBackgroundAroundBoard(const Image* background, bool grid) {
@@ -109,9 +117,7 @@ void DrawBackgroundAroundBoard(const Image* background, bool grid) {
     // left of the next another, the right of the last row and the bottom band
     // the last.
     const uint16_t* from = background->Row(0);
-    auto copy = [from](size_t begin, size_t end) {
-      std::memcpy(BackBuffer + begin, from + begin, (end - begin) * sizeof(uint16_t));
-    };
+    auto copy = [from](size_t begin, size_t end) { CopyRun(BackBuffer + begin, from + begin, end - begin); };
     copy(0, size_t{BOARD_TOP} * SCREEN_WIDTH + BOARD_LEFT);
     for (size_t y = BOARD_TOP; y + 1 < static_cast<size_t>(bottom); ++y)
       copy(y * SCREEN_WIDTH + right, (y + 1) * SCREEN_WIDTH + BOARD_LEFT);

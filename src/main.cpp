@@ -1,7 +1,5 @@
 // Start-up and shutdown: the fixed order of set-up steps, the game, then the
 // release of the devices.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,8 +18,10 @@
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
 #include "media/sound.h"
+#include "platform/file_system.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
 
 using namespace tessera;
@@ -99,6 +99,14 @@ int Run(const CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  AttachStartingConsole();
+  std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+  std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) argumentPointers.push_back(argument.data());
+  argumentPointers.push_back(nullptr);
+  argc = static_cast<int>(arguments.size());
+  argv = argumentPointers.data();
+
   CommandLine cl;
   std::string error;
   if (!ParseCommandLine(argc, argv, cl, error)) {
@@ -111,15 +119,15 @@ int main(int argc, char** argv) {
   }
   // Files named on the command line are relative to where the game was started.
   auto absolute = [](std::string& path) {
-    if (path.empty() || path[0] == '/') return;
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + path;
+    if (path.empty() || HostFsPath(path).has_root_path()) return;
+    const std::string cwd = HostCurrentFolder();
+    if (!cwd.empty()) path = cwd + "/" + path;
   };
   CommandLine args = cl;
   absolute(args.inputFile);
   absolute(args.dumpDir);
   absolute(args.traceFile);
-  if (!args.workDir.empty() && ::chdir(args.workDir.c_str()) != 0) return Fail("cannot enter the folder " + args.workDir);
+  if (!args.workDir.empty() && !HostChangeFolder(args.workDir)) return Fail("cannot enter the folder " + args.workDir);
 
   std::unique_ptr<Platform> platform;
   if (args.headless) {

@@ -23,6 +23,7 @@ extern "C" {
 #include "demo.h"
 #include "gfx/bmp.h"
 #include "lint.h"
+#include "platform/file_system.h"
 #include "pictures.h"
 #include "sounds.h"
 #include "text_layout.h"
@@ -207,11 +208,11 @@ Canvas Orient(const Canvas& in, int orientation) {
 
 bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::string& error) {
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) {
+  if (!fs::is_regular_file(HostFsPath(path), ec)) {
     error = "not a readable file";
     return false;
   }
-  auto size = fs::file_size(path, ec);
+  auto size = fs::file_size(HostFsPath(path), ec);
   if (ec || size > MAX_PICTURE_FILE) {
     error = ec ? "cannot read its size" : "larger than 256 MiB";
     return false;
@@ -452,7 +453,7 @@ class PictureStore {
   bool Has(const std::string& name) const {
     if (!g_.packaged) {
       std::error_code ec;
-      return fs::exists(g_.Host(g_.picturePath + "\\" + name), ec);
+      return fs::exists(HostFsPath(g_.Host(g_.picturePath + "\\" + name)), ec);
     }
     for (const ArchiveMember& m : members_)
       if (m.name == name) return true;
@@ -574,7 +575,7 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   GameFolder g;
   g.dir = o.dir;
   std::error_code ec;
-  const bool fresh = !fs::exists(HostPath(o.dir + "/System.ini"), ec);
+  const bool fresh = !fs::exists(HostFsPath(HostPath(o.dir + "/System.ini")), ec);
   ClearProfileCache();
   if (fresh) {
     g.language = DemoLanguage::English;  // the game made below
@@ -646,9 +647,9 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   }
 
   std::string music = chain.music;
-  if (music.empty() || !fs::exists(g.Host(g.musicPath + "\\" + music), ec)) music = "Gallery.wav";
+  if (music.empty() || !fs::exists(HostFsPath(g.Host(g.musicPath + "\\" + music)), ec)) music = "Gallery.wav";
   std::string musicFile = g.Host(g.musicPath + "\\" + music);
-  if (!fs::exists(musicFile, ec) && !WriteHostFile(musicFile, EncodeWav(MakeMusicLoop(music)))) {
+  if (!fs::exists(HostFsPath(musicFile), ec) && !WriteHostFile(musicFile, EncodeWav(MakeMusicLoop(music)))) {
     error = "cannot write " + musicFile;
     return false;
   }

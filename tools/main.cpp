@@ -8,6 +8,7 @@
 #include "demo.h"
 #include "import.h"
 #include "lint.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -26,9 +27,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  std::string command = argv[1];
-  std::vector<std::string> rest(argv + 2, argv + argc);
+  const std::vector<std::string> arguments = tessera::CommandLineArguments(argc, argv);
+  if (arguments.size() < 2) return Usage();
+  std::string command = arguments[1];
+  std::vector<std::string> rest(arguments.begin() + 2, arguments.end());
   if (command == "archive") return tessera::tool::ArchiveCommand(rest);
   if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
   if (command == "import") return tessera::tool::ImportCommand(rest);

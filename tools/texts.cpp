@@ -1,8 +1,9 @@
 #include "texts.h"
 
-#include <iconv.h>
 
 #include <cstring>
+
+#include "platform/code_pages.h"
 
 namespace tessera::tool {
 
@@ -156,20 +157,7 @@ bool EncodeForLanguage(const std::string& utf8, DemoLanguage language, std::stri
     return true;
   }
   if (language == DemoLanguage::English) return false;
-  const char* target = language == DemoLanguage::ChineseSimplified ? "GBK" : "BIG5";
-  iconv_t cd = iconv_open(target, "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string in = utf8;
-  std::string buffer(in.size() * 2 + 16, '\0');
-  char* src = in.data();
-  size_t srcLeft = in.size();
-  char* dst = buffer.data();
-  size_t dstLeft = buffer.size();
-  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1) || srcLeft != 0) return false;
-  out.assign(buffer.data(), buffer.size() - dstLeft);
-  return true;
+  return EncodeCodePage(utf8, language == DemoLanguage::ChineseSimplified ? CodePage::Gbk : CodePage::Big5, out);
 }
 
 std::string Localized(const std::string& key, DemoLanguage language) {

@@ -5,19 +5,20 @@
 #include <filesystem>
 #include <fstream>
 
-#include <unistd.h>
-
 #include "gfx/bmp_write.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 
 namespace tessera::tool {
 
 namespace fs = std::filesystem;
 
 bool ReadHostFile(const std::string& path, Bytes& out) {
-  std::ifstream in(path, std::ios::binary);
+  const fs::path file = HostFsPath(path);
+  std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
+  if (!fs::is_regular_file(file, ec)) return false;
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
 }
@@ -25,25 +26,26 @@ bool ReadHostFile(const std::string& path, Bytes& out) {
 bool MakeHostDirs(const std::string& path) {
   std::error_code ec;
   if (path.empty()) return true;
-  fs::create_directories(path, ec);
-  return fs::is_directory(path, ec);
+  const fs::path folder = HostFsPath(path);
+  fs::create_directories(folder, ec);
+  return fs::is_directory(folder, ec);
 }
 
 bool WriteHostFile(const std::string& path, const Bytes& bytes) {
-  fs::path p(path);
-  if (p.has_parent_path() && !MakeHostDirs(p.parent_path().string())) return false;
+  fs::path p = HostFsPath(path);
+  if (p.has_parent_path() && !MakeHostDirs(HostPathString(p.parent_path()))) return false;
   // Written beside the target and renamed over it: a failed or interrupted write
   // never leaves a half-written game file, and a file shared through a hard link
   // is replaced rather than changed under its other names.
-  std::string temp = path + ".part" + std::to_string(::getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  std::string temp = path + ".part" + std::to_string(CurrentProcessId());
+  std::FILE* f = HostOpen(temp, "wb");
   if (!f) return false;
   bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fclose(f) == 0 && ok;
   std::error_code ec;
-  if (ok) fs::rename(temp, path, ec);
+  if (ok) fs::rename(HostFsPath(temp), p, ec);
   if (!ok || ec) {
-    fs::remove(temp, ec);
+    fs::remove(HostFsPath(temp), ec);
     return false;
   }
   return true;

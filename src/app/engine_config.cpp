@@ -1,12 +1,11 @@
 #include "app/engine_config.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "app/profile.h"
+#include "platform/file_system.h"
 
 namespace tessera {
 
@@ -14,8 +13,11 @@ EngineConfigRecord EngineConfig;
 char WorkDir[260] = "";
 
 void ReadWorkDir() {
-  WorkDir[0] = '\0';
-  if (!::getcwd(WorkDir, sizeof WorkDir)) WorkDir[0] = '\0';
+  // A folder whose name does not fit is no folder, as getcwd would say.
+  const std::string here = HostCurrentFolder();
+  const size_t length = here.size() < sizeof WorkDir ? here.size() : 0;
+  std::memcpy(WorkDir, here.data(), length);
+  WorkDir[length] = '\0';
 }
 
 void ComposePath(char* out, size_t size, const char* folder, const char* name) {

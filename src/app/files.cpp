@@ -1,37 +1,16 @@
 #include "app/files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+
+#include "platform/file_system.h"
 
 namespace tessera {
 
 namespace {
 
 bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
-// Finds an entry of `dir` equal to `name` ignoring ASCII letter case.
-bool FindCaseInsensitive(const std::string& dir, const std::string& name, std::string& found) {
-  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-  if (!d) return false;
-  bool ok = false;
-  while (dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, name.c_str()) == 0) {
-      found = e->d_name;
-      ok = true;
-      break;
-    }
-  }
-  ::closedir(d);
-  return ok;
+  HostFileInfo info;
+  return HostStat(path, info);
 }
 
 }  // namespace
@@ -60,7 +39,7 @@ std::string HostPath(const std::string& composed) {
     std::string candidate = dir.empty() ? part : (dir.back() == '/' ? dir + part : dir + "/" + part);
     if (exact && !Exists(candidate) && part != "." && part != "..") {
       std::string found;
-      if (FindCaseInsensitive(dir.empty() ? "." : dir, part, found)) {
+      if (HostFindIgnoringCase(dir.empty() ? "." : dir, part, found)) {
         candidate = dir.empty() ? found : (dir.back() == '/' ? dir + found : dir + "/" + found);
       } else {
         exact = false;
@@ -76,15 +55,15 @@ FilePtr OpenFile(const std::string& composed, const char* mode) {
   // also tells whether it is a folder; only a miss pays for the case repair.
   std::string host = composed;
   std::replace(host.begin(), host.end(), '\\', '/');
-  struct stat st;
-  bool found = !host.empty() && ::stat(host.c_str(), &st) == 0;
+  HostFileInfo info;
+  bool found = !host.empty() && HostStat(host, info);
   if (!found) {
     host = HostPath(composed);
-    found = ::stat(host.c_str(), &st) == 0;
+    found = HostStat(host, info);
   }
-  // A folder opens for reading on this system but not as a file the game can use.
-  if (found && S_ISDIR(st.st_mode)) return nullptr;
-  return FilePtr(std::fopen(host.c_str(), mode));
+  // A folder opens for reading on some systems but not as a file the game can use.
+  if (found && info.folder) return nullptr;
+  return FilePtr(HostOpen(host, mode));
 }
 
 bool ReadFileBytes(const std::string& composed, std::vector<uint8_t>& out) {
@@ -99,46 +78,28 @@ bool ReadFileBytes(const std::string& composed, std::vector<uint8_t>& out) {
 
 bool FileExists(const std::string& composed) { return Exists(HostPath(composed)); }
 
-bool RemoveFile(const std::string& composed) { return ::unlink(HostPath(composed).c_str()) == 0; }
+bool RemoveFile(const std::string& composed) { return HostRemove(HostPath(composed)); }
 
-bool MakeDirectory(const std::string& composed) {
-  std::string host = HostPath(composed);
-  if (::mkdir(host.c_str(), 0755) == 0) return true;
-  struct stat st;
-  return errno == EEXIST && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool MakeDirectory(const std::string& composed) { return HostMakeFolder(HostPath(composed)); }
 
 bool WriteFileAtomically(const std::string& composed, const void* bytes, size_t size) {
   std::string host = HostPath(composed);
   std::string temp = host + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int fd = HostCreate(temp);
   if (fd < 0) return false;
-  const uint8_t* p = static_cast<const uint8_t*>(bytes);
-  size_t left = size;
-  bool ok = true;
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(temp.c_str(), host.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(temp.c_str());
+  bool ok = HostWrite(fd, bytes, size) && HostSync(fd);
+  if (!HostClose(fd)) ok = false;
+  if (ok && !HostReplace(temp, host)) ok = false;
+  if (!ok) HostRemove(temp);
   return ok;
 }
 
 bool StatFile(const std::string& hostPath, FileStamp& stamp) {
-  struct stat st;
-  if (::stat(hostPath.c_str(), &st) != 0) return false;
-  stamp.size = static_cast<uint64_t>(st.st_size);
-  stamp.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  stamp.inode = static_cast<uint64_t>(st.st_ino);
+  HostFileInfo info;
+  if (!HostStat(hostPath, info)) return false;
+  stamp.size = info.size;
+  stamp.mtimeNs = info.mtimeNs;
+  stamp.inode = info.id;
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/engine_config.h"
 #include "app/files.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 
 namespace tessera {
@@ -38,7 +39,7 @@ int ShowMessage(const char* text) { return Sys().ShowMessage(text ? text : ""); 
 
 bool OpenTrace(const std::string& hostPath, uint32_t startClock) {
   CloseTrace();
-  g_trace = std::fopen(hostPath.c_str(), "wb");
+  g_trace = HostOpen(hostPath, "wb");
   g_traceStart = startClock;
   return g_trace != nullptr;
 }

@@ -9,11 +9,7 @@
 #include <vector>
 
 #include "app/files.h"
-
-#if defined(__linux__)
-#include <sys/inotify.h>
-#include <unistd.h>
-#endif
+#include "platform/folder_watch.h"
 
 namespace tessera {
 
@@ -28,81 +24,6 @@ struct ParsedFile {
   FileStamp stamp;
   std::vector<Section> sections;
   bool watched = false;  // its folder is watched and nothing changed there since the stamp
-};
-
-// The menus look their captions up on every frame and each lookup must see the
-// file as it is now. Rather than a stat per lookup, the folders of the files
-// read are watched for changes (Linux's inotify): while a folder reports
-// nothing, its files are as they were. Elsewhere, or when a watch cannot be
-// had, every lookup stats its file.
-class FolderWatch {
- public:
-  FolderWatch() {
-#if defined(__linux__)
-    fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-#endif
-  }
-  ~FolderWatch() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FolderWatch(const FolderWatch&) = delete;
-  FolderWatch& operator=(const FolderWatch&) = delete;
-
-  // Watches the folder of an absolute host path; false when it cannot.
-  bool Watch(const std::string& hostPath) {
-#if defined(__linux__)
-    if (fd_ < 0 || hostPath.empty() || hostPath[0] != '/') return false;
-    const size_t slash = hostPath.rfind('/');
-    const std::string folder = slash == 0 ? std::string("/") : hostPath.substr(0, slash);
-    for (const auto& [wd, name] : folders_)
-      if (name == folder) return true;
-    const int wd = ::inotify_add_watch(fd_, folder.c_str(),
-                                       IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
-                                           IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF);
-    if (wd < 0) return false;
-    folders_.emplace_back(wd, folder);
-    return true;
-#else
-    (void)hostPath;
-    return false;
-#endif
-  }
-
-  // True when anything happened in a watched folder since the last call; a
-  // folder whose watch ended (deleted, moved, overflow) is forgotten so that it
-  // is watched afresh.
-  bool Changed() {
-    bool any = false;
-#if defined(__linux__)
-    if (fd_ < 0) return false;
-    alignas(inotify_event) char buffer[4096];
-    for (;;) {
-      const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      any = true;
-      for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-        if (event->mask & (IN_IGNORED | IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF)) Forget(event->wd);
-        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      }
-    }
-#endif
-    return any;
-  }
-
- private:
-  void Forget(int wd) {
-    if (wd < 0) {
-      folders_.clear();  // the queue overflowed: trust no folder
-      return;
-    }
-    folders_.erase(std::remove_if(folders_.begin(), folders_.end(), [wd](const auto& f) { return f.first == wd; }),
-                   folders_.end());
-  }
-
-  int fd_ = -1;
-  std::vector<std::pair<int, std::string>> folders_;
 };
 
 // Letter case is folded for ASCII only (the "C" locale's rule, which the game
@@ -164,6 +85,11 @@ std::unordered_map<std::string, ParsedFile>& Cache() {
   return cache;
 }
 
+// The menus look their captions up on every frame and each lookup must see the
+// file as it is now. Rather than a stat per lookup, the folders of the files
+// read are watched for changes where the system can (Linux's inotify): while a
+// folder reports nothing, its files are as they were. Elsewhere, or when a
+// watch cannot be had, every lookup stats its file.
 FolderWatch& Watch() {
   static FolderWatch watch;
   return watch;

@@ -1,9 +1,5 @@
 #include "game/save_slots.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +10,7 @@
 #include "game/game_state.h"
 #include "game/settings.h"
 #include "media/sound.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 
 namespace tessera {
@@ -58,34 +55,13 @@ bool WriteRecordFile(const std::string& composed, const uint8_t bytes[SAVE_RECOR
 
 }  // namespace
 
-bool SaveFileOps::MakeFolder(const std::string& hostPath) {
-  if (::mkdir(hostPath.c_str(), 0755) == 0) return true;
-  struct stat st;
-  return errno == EEXIST && ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-int SaveFileOps::Create(const std::string& hostPath) {
-  return ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-}
-
-bool SaveFileOps::Write(int handle, const void* bytes, size_t size) {
-  const uint8_t* p = static_cast<const uint8_t*>(bytes);
-  while (size > 0) {
-    const ssize_t n = ::write(handle, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-bool SaveFileOps::Sync(int handle) { return ::fsync(handle) == 0; }
-bool SaveFileOps::Close(int handle) { return ::close(handle) == 0; }
-bool SaveFileOps::Rename(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
-}
-void SaveFileOps::Remove(const std::string& hostPath) { ::unlink(hostPath.c_str()); }
+bool SaveFileOps::MakeFolder(const std::string& hostPath) { return HostMakeFolder(hostPath); }
+int SaveFileOps::Create(const std::string& hostPath) { return HostCreate(hostPath); }
+bool SaveFileOps::Write(int handle, const void* bytes, size_t size) { return HostWrite(handle, bytes, size); }
+bool SaveFileOps::Sync(int handle) { return HostSync(handle); }
+bool SaveFileOps::Close(int handle) { return HostClose(handle); }
+bool SaveFileOps::Rename(const std::string& from, const std::string& to) { return HostReplace(from, to); }
+void SaveFileOps::Remove(const std::string& hostPath) { HostRemove(hostPath); }
 
 void SetSaveFileOps(SaveFileOps* ops) { g_ops = ops ? ops : &g_defaultOps; }
 

@@ -1,8 +1,5 @@
 #include "gfx/bmp.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -20,6 +17,7 @@
 #include "app/files.h"
 #include "app/log.h"
 #include "gfx/pixel_format.h"
+#include "platform/file_system.h"
 
 namespace tessera {
 
@@ -290,31 +288,17 @@ BmpStatus Decode(uint64_t available, Fetch&& fetch, ImagePtr& out) {
 
 // Pictures are read with positioned reads on the file's descriptor: a level
 // start opens the archive once per picture, and every stdio seek would throw
-// away its read-ahead and cost a system call of its own. A stream without a
-// descriptor is read through stdio.
+// away its read-ahead and cost a system call of its own.
 uint64_t FileSize(std::FILE* file) {
-  const int fd = ::fileno(file);
-  if (fd >= 0) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
-    return static_cast<uint64_t>(st.st_size);
-  }
-  if (std::fseek(file, 0, SEEK_END) != 0) return 0;
-  const long size = std::ftell(file);
-  return size < 0 ? 0 : static_cast<uint64_t>(size);
+  uint64_t size = 0;
+  return HostFileSize(file, size) ? size : 0;
 }
 
 bool ReadAt(std::FILE* file, uint64_t position, void* out, size_t n) {
-  if (position > static_cast<uint64_t>(LONG_MAX)) return false;
-  const int fd = ::fileno(file);
-  if (fd < 0) {
-    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return false;
-    return std::fread(out, 1, n, file) == n;
-  }
+  if (position > static_cast<uint64_t>(INT64_MAX)) return false;
   auto* bytes = static_cast<uint8_t*>(out);
   while (n > 0) {
-    const ssize_t got = ::pread(fd, bytes, n, static_cast<off_t>(position));
-    if (got < 0 && errno == EINTR) continue;
+    const int64_t got = HostReadAt(file, position, bytes, n);
     if (got <= 0) return false;
     bytes += got;
     n -= static_cast<size_t>(got);

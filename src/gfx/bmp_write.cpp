@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/file_system.h"
+
 namespace tessera {
 
 namespace {
@@ -44,7 +46,7 @@ std::vector<uint8_t> EncodeBmp24(int width, int height, const uint8_t* rgb) {
 
 bool WriteBmp24(const std::string& hostPath, int width, int height, const uint8_t* rgb) {
   std::vector<uint8_t> bytes = EncodeBmp24(width, height, rgb);
-  std::FILE* f = std::fopen(hostPath.c_str(), "wb");
+  std::FILE* f = HostOpen(hostPath, "wb");
   if (!f) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fclose(f) == 0 && ok;

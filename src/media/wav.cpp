@@ -1,13 +1,12 @@
 #include "media/wav.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <new>
+
+#include "platform/file_system.h"
 
 namespace tessera {
 
@@ -35,9 +34,9 @@ std::unique_ptr<RiffFile> RiffFile::Open(const char* composedPath) {
   if (!composedPath) return nullptr;
   FilePtr f = OpenFile(composedPath, "rb");
   if (!f) return nullptr;
-  struct stat st;
-  if (::fstat(::fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-  return std::unique_ptr<RiffFile>(new RiffFile(std::move(f), static_cast<uint64_t>(st.st_size)));
+  uint64_t size = 0;
+  if (!HostFileSize(f.get(), size)) return nullptr;
+  return std::unique_ptr<RiffFile>(new RiffFile(std::move(f), size));
 }
 
 // The reader keeps its own read-ahead and reads with positioned reads: chunk
@@ -50,13 +49,11 @@ bool RiffFile::Seek(uint64_t offset) {
 }
 
 size_t RiffFile::ReadFromFile(uint8_t* destination, size_t count) {
-  const int fd = ::fileno(file_.get());
   size_t done = 0;
   while (done < count) {
     const uint64_t at = position_ + done;
     if (at > static_cast<uint64_t>(INT64_MAX)) break;
-    const ssize_t got = ::pread(fd, destination + done, count - done, static_cast<off_t>(at));
-    if (got < 0 && errno == EINTR) continue;
+    const int64_t got = HostReadAt(file_.get(), at, destination + done, count - done);
     if (got < 0) failed_ = true;
     if (got <= 0) break;
     done += static_cast<size_t>(got);

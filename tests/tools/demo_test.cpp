@@ -1,7 +1,6 @@
 // The generated demo campaign: every feature of the game used, playable sizes,
 // languages in their code pages, fair decoys, deterministic output.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +9,7 @@
 #include <set>
 
 #include "app/profile.h"
+#include "platform/code_pages.h"
 #include "gfx/text.h"
 #include "screens/confirm_box.h"
 #include "screens/option_menu.h"
@@ -256,18 +256,9 @@ std::string PlayThrough(const std::string& game, int choice) {
   return ReadText(trace);
 }
 
-std::string Decode(const std::string& bytes, const char* charset) {
-  iconv_t cd = iconv_open("UTF-8", charset);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "";
-  std::string in = bytes, out(bytes.size() * 3 + 16, '\0');
-  char* src = in.data();
-  char* dst = out.data();
-  size_t srcLeft = in.size(), dstLeft = out.size();
-  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1)) return "";
-  out.resize(out.size() - dstLeft);
-  return out;
+std::string Decode(const std::string& bytes, CodePage page) {
+  std::string out;
+  return DecodeCodePage(bytes, page, out) ? out : std::string();
 }
 
 // Every high byte must start a two-byte character the game's renderer draws.
@@ -357,13 +348,13 @@ TEST(DemoCampaign, ChineseVariantsAreInTheirCodePagesAndLintClean) {
   struct Variant {
     const char* option;
     const char* ini;
-    const char* charset;
+    CodePage page;
     const char* line;   // a talk line as it must read
     const char* title;  // the first level's title
   };
   const Variant variants[] = {
-      {"chinese-simplified", "ChineseSimplify", "GBK", "我叫米拉, 我来修补破碎的窗画.", "大门"},
-      {"chinese-traditional", "ChineseTraditional", "BIG5", "我叫米拉, 我來修補破碎的窗畫.", "大門"},
+      {"chinese-simplified", "ChineseSimplify", CodePage::Gbk, "我叫米拉, 我来修补破碎的窗画.", "大门"},
+      {"chinese-traditional", "ChineseTraditional", CodePage::Big5, "我叫米拉, 我來修補破碎的窗畫.", "大門"},
   };
   for (const Variant& v : variants) {
     ScratchDir dir;
@@ -373,8 +364,8 @@ TEST(DemoCampaign, ChineseVariantsAreInTheirCodePagesAndLintClean) {
     EXPECT_EQ(ReadProfileString("setting", "language", "", 128, game + "/System.ini"), v.ini);
     std::string local = ReadText(game + "/Localization.dat");
     EXPECT_TRUE(EveryCharacterDrawable(local)) << v.option;
-    EXPECT_EQ(Decode(Text(game + "/Localization.dat", "Talk", "L00_B1"), v.charset), v.line) << v.option;
-    EXPECT_EQ(Decode(ReadProfileString("Level00", "LevelName", "", 128, game + "/Script.dat"), v.charset), v.title);
+    EXPECT_EQ(Decode(Text(game + "/Localization.dat", "Talk", "L00_B1"), v.page), v.line) << v.option;
+    EXPECT_EQ(Decode(ReadProfileString("Level00", "LevelName", "", 128, game + "/Script.dat"), v.page), v.title);
     // Lines the game shows must never be empty after the conversion.
     EXPECT_EQ(local.find("=\r\n"), std::string::npos) << v.option;
     // Chinese breaks between any two characters; its runs of one-byte ones stay whole.

@@ -1,17 +1,18 @@
-// The font engine of the text renderer: fontconfig picks the system's
-// monospaced face for the character set (else its default one), glibc's iconv turns the code-page character into
-// a code point, and FreeType draws it as a monochrome glyph into the 32x32
-// one-bit cell, top-left aligned, so a line of text fills `size` rows.
-#include <fontconfig/fontconfig.h>
+// The font engine of the text renderer: the platform picks the face for the
+// character set (the system's monospaced face for the language where it has a
+// choice) and turns the code-page character into a code point, and FreeType
+// draws it as a monochrome glyph into the 32x32 one-bit cell, top-left aligned,
+// so a line of text fills `size` rows.
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <iconv.h>
 
 #include <algorithm>
 #include <memory>
 #include <string>
 
 #include "platform/backends.h"
+#include "platform/code_pages.h"
+#include "platform/file_system.h"
 
 namespace tessera {
 
@@ -25,91 +26,54 @@ struct LibraryDone {
 struct FaceDone {
   void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
-struct PatternDone {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
 using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDone>;
 using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDone>;
-using PatternPtr = std::unique_ptr<FcPattern, PatternDone>;
 
-class Converter {
- public:
-  explicit Converter(const char* codePage) : cd_(iconv_open("UTF-32LE", codePage)) {}
-  ~Converter() {
-    if (Valid()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // The code point of one whole character of the code page; false when the
-  // bytes are not a complete, known character.
-  bool ToCodePoint(const char* bytes, size_t length, uint32_t& codePoint) {
-    if (!Valid()) return false;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // forget any shift state
-    char in[2] = {bytes[0], length > 1 ? bytes[1] : '\0'};
-    unsigned char out[8];
-    char* inPtr = in;
-    char* outPtr = reinterpret_cast<char*>(out);
-    size_t inLeft = length, outLeft = sizeof out;
-    if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) return false;
-    if (inLeft != 0 || sizeof out - outLeft != 4) return false;
-    codePoint = uint32_t{out[0]} | (uint32_t{out[1]} << 8) | (uint32_t{out[2]} << 16) | (uint32_t{out[3]} << 24);
-    return true;
-  }
-
- private:
-  iconv_t cd_;
+// A font file FreeType cannot open by its name (one in a folder whose name the
+// system's narrow file calls cannot spell) is read through the file layer.
+struct FileStream {
+  FT_StreamRec stream = {};
+  std::FILE* file = nullptr;
 };
 
-// Whether a matched face covers the language and sets its letters in equal
-// (half-width) cells.
-bool CoversLanguage(FcPattern* match, const char* language) {
-  FcLangSet* languages = nullptr;
-  return FcPatternGetLangSet(match, FC_LANG, 0, &languages) == FcResultMatch && languages &&
-         FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>(language)) == FcLangEqual;
-}
-
-bool Monospaced(FcPattern* match) {
-  int spacing = FC_PROPORTIONAL;
-  return FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_DUAL;
-}
-
-// Text is laid out a byte at a time, every byte half the size wide: the way the
-// system's own face for these character sets draws, with Latin letters in
-// half-width cells and Chinese characters in full ones. So the language's
-// monospaced face comes first (a proportional face leaves gaps after narrow
-// letters and lets wide ones run into the next); then the face fontconfig
-// prefers for the language; then any face it knows.
-bool FindFace(Charset charset, std::string& file, int& index) {
-  if (!FcInit()) return false;
-  const char* language = charset == Charset::Big5 ? "zh-tw" : "zh-cn";
-  const std::string wanted = std::string(":lang=") + language;
-  const std::string monospaced = wanted + ":spacing=mono";
-  struct Query {
-    const char* pattern;
-    bool monospacedOnly;
-  };
-  for (const Query& query : {Query{monospaced.c_str(), true}, Query{wanted.c_str(), false}, Query{":", false}}) {
-    PatternPtr pattern(FcNameParse(reinterpret_cast<const FcChar8*>(query.pattern)));
-    if (!pattern) continue;
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-    FcDefaultSubstitute(pattern.get());
-    FcResult result = FcResultNoMatch;
-    PatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
-    if (!match) continue;
-    // fontconfig answers with its nearest face: one without the language or
-    // the spacing asked for is no answer to the first query.
-    if (query.monospacedOnly && (!Monospaced(match.get()) || !CoversLanguage(match.get(), language))) continue;
-    FcChar8* path = nullptr;
-    if (FcPatternGetString(match.get(), FC_FILE, 0, &path) != FcResultMatch || !path) continue;
-    int faceIndex = 0;
-    if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &faceIndex) != FcResultMatch) faceIndex = 0;
-    file = reinterpret_cast<const char*>(path);
-    index = faceIndex;
-    return true;
+unsigned long ReadStream(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
+  auto* own = static_cast<FileStream*>(stream->descriptor.pointer);
+  if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: non-zero is an error
+  unsigned long done = 0;
+  while (done < count) {
+    const int64_t got = HostReadAt(own->file, offset + done, buffer + done, count - done);
+    if (got <= 0) break;
+    done += static_cast<unsigned long>(got);
   }
-  return false;
+  return done;
+}
+
+void CloseStream(FT_Stream stream) {
+  auto* own = static_cast<FileStream*>(stream->descriptor.pointer);
+  std::fclose(own->file);
+  delete own;
+}
+
+bool OpenFace(FT_Library library, const FontFace& font, FT_Face& face) {
+  if (FT_New_Face(library, font.file.c_str(), font.index, &face) == 0) return true;
+  std::FILE* file = HostOpen(font.file, "rb");
+  if (!file) return false;
+  uint64_t size = 0;
+  if (!HostFileSize(file, size) || size > 0xFFFFFFFFu) {
+    std::fclose(file);
+    return false;
+  }
+  auto* own = new FileStream;
+  own->file = file;
+  own->stream.size = static_cast<unsigned long>(size);
+  own->stream.descriptor.pointer = own;
+  own->stream.read = ReadStream;
+  own->stream.close = CloseStream;
+  FT_Open_Args args = {};
+  args.flags = FT_OPEN_STREAM;
+  args.stream = &own->stream;
+  // FreeType closes the stream itself, also when the face cannot be opened.
+  return FT_Open_Face(library, &args, font.index, &face) == 0;
 }
 
 class FreeTypeRasterizer : public GlyphRasterizer {
@@ -117,7 +81,7 @@ class FreeTypeRasterizer : public GlyphRasterizer {
   FreeTypeRasterizer(LibraryPtr library, FacePtr face, Charset charset)
       : library_(std::move(library)),
         face_(std::move(face)),
-        converter_(charset == Charset::Big5 ? "CP950" : "CP936") {}
+        converter_(charset == Charset::Big5 ? CodePage::Big5 : CodePage::Gbk) {}
 
   void Rasterize(uint16_t code, int size, uint32_t rows[32]) override {
     if (size < 1 || size > CELL) return;
@@ -169,31 +133,26 @@ class FreeTypeRasterizer : public GlyphRasterizer {
 
   LibraryPtr library_;
   FacePtr face_;  // released before the library
-  Converter converter_;
+  CodePageDecoder converter_;
   int currentSize_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<GlyphRasterizer> CreateFreeTypeRasterizer(Charset charset) {
-  std::string file;
-  int index = 0;
-  if (!FindFace(charset, file, index)) return nullptr;
+  const std::vector<FontFace> fonts = FontFacesFor(charset == Charset::Big5 ? CodePage::Big5 : CodePage::Gbk);
+  if (fonts.empty()) return nullptr;
   FT_Library rawLibrary = nullptr;
   if (FT_Init_FreeType(&rawLibrary) != 0) return nullptr;
   LibraryPtr library(rawLibrary);
-  FT_Face rawFace = nullptr;
-  if (FT_New_Face(library.get(), file.c_str(), index, &rawFace) != 0) return nullptr;
-  FacePtr face(rawFace);
-  FT_Select_Charmap(face.get(), FT_ENCODING_UNICODE);
-  return std::make_unique<FreeTypeRasterizer>(std::move(library), std::move(face), charset);
+  for (const FontFace& font : fonts) {
+    FT_Face rawFace = nullptr;
+    if (!OpenFace(library.get(), font, rawFace)) continue;
+    FacePtr face(rawFace);
+    FT_Select_Charmap(face.get(), FT_ENCODING_UNICODE);
+    return std::make_unique<FreeTypeRasterizer>(std::move(library), std::move(face), charset);
+  }
+  return nullptr;
 }
 
 }  // namespace tessera
-
-// fontconfig keeps a few blocks from parsing its configuration files for the
-// whole process and never frees them; under LeakSanitizer every program that
-// draws text would report them. Only sanitizer runtimes call this hook.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}

@@ -1,7 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 #include "platform/backends.h"
 
@@ -26,18 +26,22 @@ bool HeadlessPlatform::ReadSurfaceMasks(ChannelMasks& masks) {
   return true;
 }
 
+// The start time plus the virtual seconds gone, carried into minutes, hours,
+// days, months and years as the calendar does (no time zone, no leap seconds).
 LocalTime HeadlessPlatform::Now() {
-  std::tm t{};
-  t.tm_year = options_.startTime.year - 1900;
-  t.tm_mon = options_.startTime.month - 1;
-  t.tm_mday = options_.startTime.day;
-  t.tm_hour = options_.startTime.hour;
-  t.tm_min = options_.startTime.minute;
-  t.tm_sec = options_.startTime.second + static_cast<int>(elapsed_ / 1000);
-  std::time_t when = timegm(&t);
-  std::tm out{};
-  gmtime_r(&when, &out);
-  return LocalTime{out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec};
+  using namespace std::chrono;
+  const LocalTime& start = options_.startTime;
+  const int months = start.month - 1;
+  const int yearCarry = months >= 0 ? months / 12 : -((11 - months) / 12);
+  const year_month firstMonth{year{start.year + yearCarry}, month{static_cast<unsigned>(months - yearCarry * 12 + 1)}};
+  const sys_seconds when = sys_days{firstMonth / 1} + days{start.day - 1} + hours{start.hour} +
+                           minutes{start.minute} + seconds{start.second + static_cast<int>(elapsed_ / 1000)};
+  const sys_days day = floor<days>(when);
+  const year_month_day date{day};
+  const hh_mm_ss<seconds> time{when - day};
+  return LocalTime{static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                   static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
+                   static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())};
 }
 
 void HeadlessPlatform::Track(WindowMessage& m) {

@@ -151,7 +151,7 @@ class SdlPlatform : public Platform {
   LocalTime Now() override {
     std::time_t now = std::time(nullptr);
     std::tm t{};
-    localtime_r(&now, &t);
+    if (const std::tm* local = std::localtime(&now)) t = *local;  // only this thread asks
     return LocalTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
   }
 

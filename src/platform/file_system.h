@@ -1,0 +1,61 @@
+#pragma once
+// The host's file system, as the file layer, the picture and sound readers and
+// the save code use it. Paths are byte strings: on POSIX systems they go to the
+// system as they are; on Windows they are read as UTF-8 (else in the system's
+// code page) and handed to its wide-character calls, so folders with any name
+// work. One implementation per system (platform/posix, platform/windows).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace tessera {
+
+struct HostFileInfo {
+  uint64_t size = 0;
+  int64_t mtimeNs = 0;  // modification time, nanoseconds
+  uint64_t id = 0;      // the file's number on its volume where the system gives it with the times
+  bool folder = false;
+  bool regular = false;  // a plain file (not a folder, device or pipe)
+};
+
+// What is at `path`, in one system call; false when nothing is there.
+bool HostStat(const std::string& path, HostFileInfo& info);
+
+// Finds the entry of `folder` whose name equals `name` when ASCII letter case
+// is ignored.
+bool HostFindIgnoringCase(const std::string& folder, const std::string& name, std::string& found);
+
+// fopen.
+std::FILE* HostOpen(const std::string& path, const char* mode);
+bool HostRemove(const std::string& path);
+// Makes one folder; true also when a folder is already there.
+bool HostMakeFolder(const std::string& path);
+
+// The steps of replacing a file whole: a new file is created (created or
+// truncated; -1 on failure), written, flushed to the disk and closed, then
+// moved over the old one in one step (the old file stays as it was when the
+// move fails).
+int HostCreate(const std::string& path);
+bool HostWrite(int handle, const void* bytes, size_t size);
+bool HostSync(int handle);
+bool HostClose(int handle);
+bool HostReplace(const std::string& from, const std::string& to);
+
+// The size of an open file; false when it is not a plain file.
+bool HostFileSize(std::FILE* file, uint64_t& size);
+// Reads up to `size` bytes at `position` of an open file without going
+// through the stream's buffer (one system call); the count read (0 at the
+// end), -1 on an error.
+int64_t HostReadAt(std::FILE* file, uint64_t position, void* out, size_t size);
+
+// Between the byte strings and std::filesystem paths.
+std::filesystem::path HostFsPath(const std::string& path);
+std::string HostPathString(const std::filesystem::path& path);
+
+// The process's current folder ("" when it cannot be read) and changing it.
+std::string HostCurrentFolder();
+bool HostChangeFolder(const std::string& path);
+
+}  // namespace tessera

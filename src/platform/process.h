@@ -1,0 +1,31 @@
+#pragma once
+// The process itself: its arguments, its console, and running other programs.
+// One implementation per system (platform/posix, platform/windows).
+#include <string>
+#include <vector>
+
+namespace tessera {
+
+// The command line's arguments, argv[0] first, as the byte strings the rest of
+// the program uses (on Windows in UTF-8, whatever the system's code page).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// This process's number, unique among the running processes.
+unsigned long CurrentProcessId();
+
+// The running program's own file; empty when the system cannot tell.
+std::string CurrentExecutable();
+
+// A program without a console of its own (a Windows GUI program) started from
+// a console writes its standard output and error there, unless they already
+// go somewhere else. Nothing to do elsewhere.
+void AttachStartingConsole();
+
+// Runs a command written as a POSIX shell reads a simple one: words, 'single'
+// and "double" quotes, NAME=value settings before the program, an optional
+// "cd FOLDER &&" first. Its standard output and error are collected in
+// `output`; the exit code is returned (128 + the signal for a killed program,
+// -1 when it cannot be run).
+int RunShellCommand(const std::string& command, std::string& output);
+
+}  // namespace tessera

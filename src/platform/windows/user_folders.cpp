@@ -1,0 +1,76 @@
+#include "platform/user_folders.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+
+#include "platform/windows/wide_text.h"
+
+namespace tessera {
+
+namespace {
+
+// The user's roaming application data (%APPDATA%), where SDL_GetPrefPath puts
+// a program's own folder too.
+std::filesystem::path RoamingAppData() {
+  std::filesystem::path folder;
+  PWSTR known = nullptr;
+  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
+    folder = known;
+  ::CoTaskMemFree(known);
+  if (folder.empty())
+    if (const wchar_t* appData = ::_wgetenv(L"APPDATA"); appData && *appData) folder = appData;
+  return folder;
+}
+
+}  // namespace
+
+// Saves, screenshots, added campaigns and tessera.ini in %APPDATA%\Tessera;
+// the logs of games whose folder is not writable in its "logs" folder, so that
+// they never mix with the folders of saves.
+UserFolders GetUserFolders() {
+  UserFolders folders;
+  const std::filesystem::path appData = RoamingAppData();
+  if (appData.empty()) return folders;
+  const std::filesystem::path own = appData / L"Tessera";
+  folders.data = own;
+  folders.config = own;
+  folders.state = own / L"logs";
+  return folders;
+}
+
+std::filesystem::path ExecutableFolder() {
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (n == 0) return {};
+    if (n < name.size()) {
+      name.resize(n);
+      break;
+    }
+    if (name.size() >= 32768) return {};
+    name.resize(name.size() * 2);
+  }
+  return std::filesystem::path(name).parent_path();
+}
+
+std::vector<std::filesystem::path> SystemDataFolders() { return {}; }
+
+std::vector<std::filesystem::path> SplitFolderList(const char* list) {
+  std::vector<std::filesystem::path> folders;
+  if (!list) return folders;
+  std::string text(list);
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) folders.emplace_back(windows::Wide(text.substr(start, end - start)));
+    start = end + 1;
+  }
+  return folders;
+}
+
+}  // namespace tessera

@@ -9,8 +9,8 @@
 #include <set>
 
 #include "app/profile.h"
-#include "platform/code_pages.h"
 #include "gfx/text.h"
+#include "platform/code_pages.h"
 #include "screens/confirm_box.h"
 #include "screens/option_menu.h"
 #include "screens/play_screen.h"

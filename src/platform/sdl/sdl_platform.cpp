@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 #include <cstdio>
@@ -59,6 +60,8 @@ class SdlPlatform : public Platform {
  public:
   explicit SdlPlatform(const SdlOptions& options) : options_(options) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Our own main starts the program (SDL2main is not linked on Windows).
+    SDL_SetMainReady();
     SDL_Init(SDL_INIT_TIMER);
     startTicks_ = SDL_GetTicks();
   }

@@ -140,6 +140,7 @@ log "FFmpeg (DLLs)"
 (cd "$work/ffmpeg" && ./configure --prefix="$prefix" --target-os=mingw32 --arch=x86_64 \
    --cross-prefix=$host- --cc=$cc --cxx=$cxx --enable-cross-compile \
    --extra-cflags="-I$prefix/include" --extra-ldflags="-L$prefix/lib -static-libgcc" \
+   --extra-libs=-l:libwinpthread.a \
    --enable-shared --disable-static --disable-debug --disable-doc --disable-programs \
    --disable-everything --disable-network --disable-autodetect --enable-w32threads --enable-zlib \
    --disable-avdevice --disable-avfilter --disable-postproc --enable-swscale --enable-swresample \

@@ -99,7 +99,7 @@ int Run(const CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  AttachStartingConsole();
+  SetUpStandardStreams();
   std::vector<std::string> arguments = CommandLineArguments(argc, argv);
   std::vector<char*> argumentPointers;
   for (std::string& argument : arguments) argumentPointers.push_back(argument.data());

@@ -27,6 +27,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tessera::SetUpStandardStreams();
   const std::vector<std::string> arguments = tessera::CommandLineArguments(argc, argv);
   if (arguments.size() < 2) return Usage();
   std::string command = arguments[1];

@@ -50,6 +50,21 @@ bool HostFileSize(std::FILE* file, uint64_t& size);
 // end), -1 on an error.
 int64_t HostReadAt(std::FILE* file, uint64_t position, void* out, size_t size);
 
+// An exclusive lock on a file (created when missing) shared by processes, held
+// for the life of the object; waits for the process holding it. The system
+// drops it when the process ends.
+class HostFileLock {
+ public:
+  explicit HostFileLock(const std::string& path);
+  ~HostFileLock();
+  HostFileLock(const HostFileLock&) = delete;
+  HostFileLock& operator=(const HostFileLock&) = delete;
+  bool Held() const { return handle_ >= 0; }
+
+ private:
+  int handle_ = -1;
+};
+
 // Between the byte strings and std::filesystem paths.
 std::filesystem::path HostFsPath(const std::string& path);
 std::string HostPathString(const std::filesystem::path& path);

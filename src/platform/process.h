@@ -16,10 +16,16 @@ unsigned long CurrentProcessId();
 // The running program's own file; empty when the system cannot tell.
 std::string CurrentExecutable();
 
-// A program without a console of its own (a Windows GUI program) started from
-// a console writes its standard output and error there, unless they already
-// go somewhere else. Nothing to do elsewhere.
-void AttachStartingConsole();
+// Sets a variable of this process's environment, seen by the programs it
+// starts and by libraries reading it later.
+void SetEnvironment(const std::string& name, const std::string& value);
+
+// Standard output and error as on every system: a program without a console
+// of its own (a Windows GUI program) started from a console writes there,
+// unless they already go somewhere else, and lines end in "\n" alone (no
+// carriage return added), so what is written is the same everywhere. Nothing
+// to do on POSIX systems.
+void SetUpStandardStreams();
 
 // Runs a command written as a POSIX shell reads a simple one: words, 'single'
 // and "double" quotes, NAME=value settings before the program, an optional

@@ -43,7 +43,7 @@ TEST(HeadlessRunTest, RelativeInputAndTracePathsAreTakenFromWhereTheGameStarted)
   test::ScratchDir dir;
   dir.Write("in.txt", "500 quit\n");
   dir.Write("game/.keep", "");
-  test::RunResult r = test::RunCommand("cd " + dir.path() + " && " + TESSERA_BINARY +
+  test::RunResult r = test::RunCommand("cd " + dir.path() + " && " + test::GameBinary() +
                                        " --headless --workdir game --input in.txt --trace trace.txt");
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_FALSE(test::ReadText(dir / "trace.txt").empty());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "support/test_support.h"
@@ -87,7 +88,9 @@ TEST_F(ProfileTest, ChangesOfEveryKindAreSeenByTheNextLookup) {
       dir.Write("sub/Test.ini", next);  // rewritten in place
     } else if (round % 3 == 1) {
       dir.Write("sub/next.tmp", next);  // replaced by a rename
-      ASSERT_EQ(std::rename((dir / "sub/next.tmp").c_str(), file.c_str()), 0);
+      std::error_code ec;
+      std::filesystem::rename(dir / "sub/next.tmp", file, ec);
+      ASSERT_FALSE(ec) << ec.message();
     } else {
       std::remove(file.c_str());  // deleted, then made again
       EXPECT_EQ(Read(p, "a", "k"), "DEF");

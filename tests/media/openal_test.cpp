@@ -1,7 +1,6 @@
 // The OpenAL back end on OpenAL Soft's null output, which mixes like a real
 // device without a sound card.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "media/media_fixtures.h"
 #include "media/sound.h"
 #include "platform/backends.h"
+#include "platform/process.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -22,8 +22,8 @@ namespace {
 class OpenAlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("ALSOFT_DRIVERS", "null", 1);
-    ::setenv("ALSOFT_LOGLEVEL", "0", 1);
+    SetEnvironment("ALSOFT_DRIVERS", "null");
+    SetEnvironment("ALSOFT_LOGLEVEL", "0");
     std::string error;
     audio_ = CreateOpenAlAudio(error);
     if (!audio_) GTEST_SKIP() << "OpenAL null output unavailable: " << error;
@@ -157,8 +157,8 @@ TEST(OpenAlOutputTest, MusicReachesTheOutputForItsLengthAndAtItsVolume) {
 
   ScratchDir dir;
   dir.Write("alsoft.conf", "[wave]\nfile = " + dir / "out.wav" + "\n");
-  char self[4096] = {};
-  ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  const std::string self = CurrentExecutable();
+  ASSERT_FALSE(self.empty());
   RunResult child = RunCommand("TESSERA_WAVE_CHILD=" + dir.path() + " ALSOFT_DRIVERS=wave ALSOFT_LOGLEVEL=0 ALSOFT_CONF=" +
                                dir / "alsoft.conf" + " " + self + " --gtest_filter=OpenAlOutputTest.*");
   ASSERT_EQ(child.exitCode, 0) << child.output;

@@ -1,8 +1,6 @@
 #include "support/test_support.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +11,8 @@
 #include "app/engine_config.h"
 #include "app/profile.h"
 #include "gfx/pixel_format.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 
 namespace tessera::test {
 
@@ -38,20 +38,35 @@ ScopedPlatform::ScopedPlatform(HeadlessOptions options)
 ScopedPlatform::~ScopedPlatform() { SetPlatform(nullptr); }
 
 ScratchDir::ScratchDir() {
-  std::string pattern = (fs::temp_directory_path() / "tessera-test-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (!::mkdtemp(buffer.data())) std::abort();
-  path_ = buffer.data();
+  // A name no other folder has: made here, by this process, for the first time.
+  static uint64_t counter = 0;
+  const fs::path temp = fs::temp_directory_path();
+  const uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                        (uint64_t{CurrentProcessId()} << 32);
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const uint64_t n = (seed + ++counter) * 0x9E3779B97F4A7C15ull;
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string name = "tessera-test-";
+    for (int i = 0; i < 6; ++i) name += letters[(n >> (6 * i + 16)) % 62];
+    std::error_code ec;
+    const fs::path folder = temp / name;
+    if (fs::create_directory(folder, ec) && !ec) {
+      path_ = HostPathString(folder);
+      // One separator throughout, as the tests add names with '/'.
+      if constexpr (fs::path::preferred_separator != '/') std::replace(path_.begin(), path_.end(), '\\', '/');
+      return;
+    }
+  }
+  std::abort();
 }
 
 ScratchDir::~ScratchDir() {
   std::error_code ec;
-  fs::remove_all(path_, ec);
+  fs::remove_all(HostFsPath(path_), ec);
 }
 
 void ScratchDir::Write(const std::string& relative, const std::string& bytes) const {
-  fs::path full = fs::path(path_) / relative;
+  fs::path full = HostFsPath(path_) / HostFsPath(relative);
   fs::create_directories(full.parent_path());
   std::ofstream out(full, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -62,20 +77,20 @@ void ScratchDir::Write(const std::string& relative, const std::vector<uint8_t>& 
 }
 
 ScopedWorkDir::ScopedWorkDir(const std::string& path) {
-  previous_ = fs::current_path().string();
-  fs::current_path(path);
+  previous_ = HostCurrentFolder();
+  fs::current_path(HostFsPath(path));
   ReadWorkDir();
   ClearProfileCache();
 }
 
 ScopedWorkDir::~ScopedWorkDir() {
-  fs::current_path(previous_);
+  fs::current_path(HostFsPath(previous_));
   ReadWorkDir();
   ClearProfileCache();
 }
 
 std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(HostFsPath(path), std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
@@ -89,18 +104,20 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 RunResult RunCommand(const std::string& command) {
   RunResult result;
   auto start = std::chrono::steady_clock::now();
-  std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = ::pclose(pipe);
+  result.exitCode = RunShellCommand(command, result.output);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
 }
 
-RunResult RunGame(const std::string& args) { return RunCommand(std::string(TESSERA_BINARY) + " " + args); }
+// The game's path as given when the tests were started: it stays right when a
+// test changes the current folder.
+const std::string& GameBinary() {
+  static const std::string binary = HostPathString(fs::absolute(HostFsPath(TESSERA_BINARY)));
+  return binary;
+}
+[[maybe_unused]] const std::string& g_gameBinaryAtStart = GameBinary();
+
+RunResult RunGame(const std::string& args) { return RunCommand(GameBinary() + " " + args); }
 
 bool ReadBmp24(const std::string& path, Picture& picture) {
   std::vector<uint8_t> b = ReadBytes(path);

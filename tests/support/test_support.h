@@ -57,6 +57,8 @@ struct RunResult {
   std::string output;  // standard output and standard error together
   double seconds = 0;
 };
+// The game binary's absolute path.
+const std::string& GameBinary();
 // Runs the game binary with `args` (a shell-quoted argument string).
 RunResult RunGame(const std::string& args);
 RunResult RunCommand(const std::string& command);

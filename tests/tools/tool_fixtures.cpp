@@ -1,15 +1,13 @@
 #include "tools/tool_fixtures.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "gfx/bmp_write.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
 
 namespace tessera::test {
 
@@ -21,7 +19,14 @@ std::string Quote(const std::string& s) {
   return out + "'";
 }
 
-RunResult RunTool(const std::string& args) { return RunCommand(std::string(TESSERA_TOOL_BINARY) + " " + args); }
+// The tool's path as given when the tests were started, like the game's.
+const std::string& ToolBinary() {
+  static const std::string binary = HostPathString(fs::absolute(HostFsPath(TESSERA_TOOL_BINARY)));
+  return binary;
+}
+[[maybe_unused]] const std::string& g_toolBinaryAtStart = ToolBinary();
+
+RunResult RunTool(const std::string& args) { return RunCommand(ToolBinary() + " " + args); }
 
 std::vector<uint8_t> SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
@@ -39,7 +44,7 @@ namespace {
 // size and modification time name it, a lock file lets one process make it while
 // the others wait, and it appears under its name only once it is complete.
 std::string CachedGame(const std::string& variant, const std::string& makeArgs) {
-  fs::path tool(TESSERA_TOOL_BINARY);
+  fs::path tool = HostFsPath(ToolBinary());
   std::error_code ec;
   auto size = fs::file_size(tool, ec);
   auto stamp = fs::last_write_time(tool, ec).time_since_epoch().count();
@@ -47,8 +52,7 @@ std::string CachedGame(const std::string& variant, const std::string& makeArgs) 
   fs::create_directories(cache, ec);
   std::string key = variant + "-" + std::to_string(size) + "-" + std::to_string(stamp);
   fs::path ready = cache / key;
-  int lock = ::open((cache / (variant + ".lock")).c_str(), O_CREAT | O_RDWR, 0644);
-  if (lock >= 0) ::flock(lock, LOCK_EX);
+  HostFileLock lock(HostPathString(cache / (variant + ".lock")));
   if (!fs::exists(ready / "game", ec)) {
     // Folders of older builds of the tool, and any left by a process that died
     // while making one, are of no use any more.
@@ -56,14 +60,13 @@ std::string CachedGame(const std::string& variant, const std::string& makeArgs) 
       if (e.is_directory() && (e.path().filename().string().rfind(variant + "-", 0) == 0 ||
                                e.path().filename().string().rfind("building-" + variant + "-", 0) == 0))
         fs::remove_all(e.path(), ec);
-    fs::path building = cache / ("building-" + key + "-" + std::to_string(::getpid()));
+    fs::path building = cache / ("building-" + key + "-" + std::to_string(CurrentProcessId()));
     fs::remove_all(building, ec);
-    RunResult r = RunTool("make-demo " + Quote((building / "game").string()) + makeArgs);
+    RunResult r = RunTool("make-demo " + Quote(HostPathString(building / "game")) + makeArgs);
     if (r.exitCode == 0) fs::rename(building, ready, ec);
     fs::remove_all(building, ec);
   }
-  if (lock >= 0) ::close(lock);
-  return fs::exists(ready / "game", ec) ? (ready / "game").string() : std::string();
+  return fs::exists(ready / "game", ec) ? HostPathString(ready / "game") : std::string();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +93,21 @@ int64_t HostReadAt(std::FILE* file, uint64_t position, void* out, size_t size) {
     if (got < 0 && errno == EINTR) continue;
     return got;
   }
+}
+
+HostFileLock::HostFileLock(const std::string& path) {
+  handle_ = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+  if (handle_ < 0) return;
+  while (::flock(handle_, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    ::close(handle_);
+    handle_ = -1;
+    return;
+  }
+}
+
+HostFileLock::~HostFileLock() {
+  if (handle_ >= 0) ::close(handle_);
 }
 
 std::filesystem::path HostFsPath(const std::string& path) { return std::filesystem::path(path); }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tessera {
 
@@ -19,7 +20,9 @@ std::string CurrentExecutable() {
   return n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
 }
 
-void AttachStartingConsole() {}
+void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
+
+void SetUpStandardStreams() {}
 
 int RunShellCommand(const std::string& command, std::string& output) {
   std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");

@@ -38,16 +38,66 @@ bool FromWide(const std::wstring& text, unsigned codePage, std::string& out) {
          !usedDefault;
 }
 
+// The tables give the user-defined areas of the code pages (and only those)
+// letters of Unicode's private use area. iconv, and so the Linux build, reads
+// no characters there, and a font has nothing to draw for them: here they are
+// no characters either. Big5's ETEN extension (leading bytes C6 to C8) also
+// lies in the private use area, for both.
+bool PrivateUse(uint32_t codePoint) { return codePoint >= 0xE000 && codePoint <= 0xF8FF; }
+
+bool UserDefined(unsigned codePage, unsigned char lead, uint32_t codePoint) {
+  if (!PrivateUse(codePoint)) return false;
+  return codePage != 950 || lead <= 0xA0 || lead >= 0xFA;
+}
+
+bool HasUserDefined(unsigned codePage, const std::string& bytes, const std::wstring& text) {
+  // Characters are one or two bytes, and only a two-byte one maps to the private use area.
+  size_t at = 0;
+  for (wchar_t c : text) {
+    const unsigned char lead = at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : 0;
+    if (UserDefined(codePage, lead, static_cast<uint32_t>(c))) return true;
+    at += lead >= 0x81 ? 2 : 1;
+  }
+  return false;
+}
+
 }  // namespace
+
+// Four double-line box letters that Big5 writes in its own symbol row, where
+// code page 950 prefers the ETEN row; the game's texts are Big5.
+static const char* Big5BoxLetter(wchar_t c) {
+  switch (c) {
+    case 0x2550: return "\xA2\xA4";
+    case 0x255E: return "\xA2\xA5";
+    case 0x256A: return "\xA2\xA6";
+    case 0x2561: return "\xA2\xA7";
+    default: return nullptr;
+  }
+}
 
 bool EncodeCodePage(const std::string& utf8, CodePage page, std::string& out) {
   std::wstring wide;
-  return ToWide(utf8, CP_UTF8, wide) && FromWide(wide, static_cast<unsigned>(page), out);
+  const unsigned codePage = static_cast<unsigned>(page);
+  if (!ToWide(utf8, CP_UTF8, wide)) return false;
+  out.clear();
+  size_t start = 0;
+  for (size_t i = 0; i <= wide.size(); ++i) {
+    const char* box = page == CodePage::Big5 && i < wide.size() ? Big5BoxLetter(wide[i]) : nullptr;
+    if (!box && i < wide.size()) continue;
+    const std::wstring run = wide.substr(start, i - start);
+    std::string bytes;
+    if (!FromWide(run, codePage, bytes) || HasUserDefined(codePage, bytes, run)) return false;
+    out += bytes;
+    if (box) out += box;
+    start = i + 1;
+  }
+  return true;
 }
 
 bool DecodeCodePage(const std::string& bytes, CodePage page, std::string& utf8) {
   std::wstring wide;
-  return ToWide(bytes, static_cast<unsigned>(page), wide) && FromWide(wide, CP_UTF8, utf8);
+  const unsigned codePage = static_cast<unsigned>(page);
+  return ToWide(bytes, codePage, wide) && !HasUserDefined(codePage, bytes, wide) && FromWide(wide, CP_UTF8, utf8);
 }
 
 struct CodePageDecoder::State {
@@ -64,7 +114,8 @@ bool CodePageDecoder::ToCodePoint(const char* bytes, size_t length, uint32_t& co
   if (length < 1 || length > 2) return false;
   wchar_t out[4];
   const int n = ::MultiByteToWideChar(state_->codePage, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(length), out, 4);
-  if (n == 1 && (out[0] < 0xD800 || out[0] > 0xDFFF)) {
+  if (n == 1 && (out[0] < 0xD800 || out[0] > 0xDFFF) &&
+      !UserDefined(state_->codePage, static_cast<unsigned char>(bytes[0]), out[0])) {
     codePoint = out[0];
     return true;
   }

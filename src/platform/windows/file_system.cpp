@@ -134,6 +134,21 @@ int64_t HostReadAt(std::FILE* file, uint64_t position, void* out, size_t size) {
   return static_cast<int64_t>(got);
 }
 
+HostFileLock::HostFileLock(const std::string& path) {
+  handle_ = ::_wopen(Wide(path).c_str(), _O_CREAT | _O_RDWR | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  if (handle_ < 0) return;
+  OVERLAPPED whole = {};
+  if (!::LockFileEx(reinterpret_cast<HANDLE>(::_get_osfhandle(handle_)), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD,
+                    &whole)) {
+    ::_close(handle_);
+    handle_ = -1;
+  }
+}
+
+HostFileLock::~HostFileLock() {
+  if (handle_ >= 0) ::_close(handle_);  // closing the file ends its lock
+}
+
 std::filesystem::path HostFsPath(const std::string& path) { return std::filesystem::path(Wide(path)); }
 std::string HostPathString(const std::filesystem::path& path) { return Utf8(path.native()); }
 

@@ -2,9 +2,12 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/windows/wide_text.h"
@@ -120,17 +123,26 @@ std::string CurrentExecutable() {
   }
 }
 
-void AttachStartingConsole() {
+// The C runtime keeps its own copy of the environment; _wputenv_s changes
+// both it and the system's.
+void SetEnvironment(const std::string& name, const std::string& value) {
+  ::_wputenv_s(Wide(name).c_str(), Wide(value).c_str());
+}
+
+void SetUpStandardStreams() {
   auto missing = [](DWORD which) {
     const HANDLE h = ::GetStdHandle(which);
     return h == nullptr || h == INVALID_HANDLE_VALUE || ::GetFileType(h) == FILE_TYPE_UNKNOWN;
   };
   const bool noOutput = missing(STD_OUTPUT_HANDLE);
   const bool noError = missing(STD_ERROR_HANDLE);
-  if (!noOutput && !noError) return;  // a console of its own, a file or a pipe
-  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  if (noOutput && std::freopen("CONOUT$", "w", stdout)) std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (noError && std::freopen("CONOUT$", "w", stderr)) std::setvbuf(stderr, nullptr, _IONBF, 0);
+  // Otherwise: a console of its own, a file or a pipe.
+  if ((noOutput || noError) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (noOutput && std::freopen("CONOUT$", "w", stdout)) std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (noError && std::freopen("CONOUT$", "w", stderr)) std::setvbuf(stderr, nullptr, _IONBF, 0);
+  }
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
 int RunShellCommand(const std::string& command, std::string& output) {

@@ -2,10 +2,13 @@
 // release of the devices.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/campaigns.h"
 #include "app/command_line.h"
 #include "app/engine_config.h"
 #include "app/files.h"
@@ -13,8 +16,11 @@
 #include "app/input_script.h"
 #include "app/input_state.h"
 #include "app/log.h"
+#include "app/user_config.h"
+#include "app/version.h"
 #include "game/autoplay.h"
 #include "game/game_state.h"
+#include "game/save_slots.h"
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
 #include "media/sound.h"
@@ -23,8 +29,11 @@
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/user_folders.h"
+#include "screens/campaign_picker.h"
 
 using namespace tessera;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -38,20 +47,90 @@ int Fail(const std::string& why) {
   return 1;
 }
 
-bool InitGame() {
+// Without --workdir: enters the current folder's game, or the campaign chosen
+// from those found; when the player is to pick one of several, `choices` holds
+// them and the first is entered for now (its System.ini sets up the window).
+// False with `why` when there is nothing to play.
+bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<Campaign>& choices, std::string& why) {
+  std::error_code ec;
+  const fs::path current = fs::current_path(ec);
+  if (cl.game.empty() && IsGameFolder(current)) return true;
+  const std::vector<fs::path> places = SearchPlaces(CurrentSearchRoots());
+  const std::vector<Campaign> campaigns = FindCampaigns(places);
+  const bool canAsk = !cl.headless && !cl.autoplay && !cl.monkey;
+  const CampaignChoice choice = ChooseCampaign(campaigns, cl.game, user.lastGame, canAsk);
+  if (choice.kind == CampaignChoice::NoneFound) {
+    why = NoGameMessage(current, places);
+    return false;
+  }
+  if (choice.kind == CampaignChoice::UnknownName) {
+    why = "no campaign is named " + cl.game + " (tessera --list-games lists them)";
+    return false;
+  }
+  if (choice.kind == CampaignChoice::Ask) choices = campaigns;
+  fs::current_path(campaigns[choice.index].folder, ec);
+  if (ec) why = "cannot enter the folder " + campaigns[choice.index].folder.string();
+  return !ec;
+}
+
+// The player picks one of several campaigns in the window; false when they quit.
+// The window stays as it was made.
+bool PickGame(const std::vector<Campaign>& choices) {
+  std::vector<std::string> names;
+  for (const Campaign& c : choices) names.push_back(c.name);
+  InitTextRenderer();
+  const int picked = PickCampaign(names);
+  ReleaseTextRenderer();
+  if (picked < 0) return false;
+  std::error_code ec;
+  fs::current_path(choices[picked].folder, ec);
+  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", choices[picked].folder.c_str());
+  const int32_t fullScreen = EngineConfig.FullScreen;
+  ReadWorkDir();
+  ReadEngineConfig();
+  EngineConfig.FullScreen = fullScreen;
+  return !ec;
+}
+
+// The game played is remembered for the next start that finds several.
+void RememberGame(UserConfig& user) {
+  if (!IsGameFolder(WorkDir) || user.lastGame == WorkDir) return;
+  user.lastGame = WorkDir;
+  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", UserConfigPath().c_str());
+}
+
+// Saves and log in the game folder when it is writable, else in the user's
+// folders (or where --save-dir says); returns the log's first line.
+std::string SetUpWritePlaces(const CommandLine& cl) {
+  const fs::path folder = WorkDir;
+  const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
+  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), cl.saveDir);
+  SetSaveFolders(places.saves.string(), places.readThrough.string());
+  SetLogFile(places.log.string());
+  return "game folder " + folder.string() + ", saves in " + (places.saves.empty() ? folder / "Save" : places.saves).string();
+}
+
+bool InitGame(const std::string& firstLogLine) {
   DeleteLog();
+  WriteLogOnly(firstLogLine.c_str());
+  if (!IsGameFolder(WorkDir)) {
+    const std::string warning = std::string("no game files found in ") + WorkDir;
+    std::fprintf(stderr, "tessera: warning: %s\n", warning.c_str());
+    WriteLogOnly(warning.c_str());
+  }
   InitTextRenderer();
   ShowFps = 0;
   ShowMousePosition = 0;
   return true;
 }
 
-int Run(const CommandLine& cl) {
+int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& choices) {
   Platform& sys = Sys();
   DesktopSize desktop = sys.ReadDesktopSize();
   ReadWorkDir();
   ReadEngineConfig();
-  if (cl.windowed) EngineConfig.FullScreen = *cl.windowed ? 0 : 1;
+  const std::optional<bool> fullScreen = cl.windowed ? std::optional<bool>(!*cl.windowed) : std::nullopt;
+  EngineConfig.FullScreen = ChooseFullScreen(fullScreen, user, EngineConfig.FullScreen == 1) ? 1 : 0;
 
   std::string error;
   WindowPlacement place = GameWindowPosition(EngineConfig.FullScreen == 1, desktop.width, desktop.height);
@@ -61,8 +140,10 @@ int Run(const CommandLine& cl) {
   InitSound();
   if (!ReadPixelFormat()) return Fail("cannot read the display's pixel format");
   if (!sys.InitInput(error)) return Fail(error);
-  if (!cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
+  const bool play = choices.empty() || PickGame(choices);
+  if (play && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
     return Fail("cannot write the trace file " + cl.traceFile);
+  if (play && !cl.headless) RememberGame(user);  // headless runs leave the player's config alone
 
   std::unique_ptr<InputDriver> driver;
   if (cl.autoplay) {
@@ -74,7 +155,7 @@ int Run(const CommandLine& cl) {
   }
   SetInputDriver(driver.get());
 
-  if (InitGame()) {
+  if (play && InitGame(SetUpWritePlaces(cl))) {
     if (!HaveSoundDevice()) {
       std::string line = std::string("no audio device, running without sound: ") + SoundDeviceError();
       std::fprintf(stderr, "tessera: %s\n", line.c_str());
@@ -83,9 +164,10 @@ int Run(const CommandLine& cl) {
     GameMainLoop();
   }
 
-  // Messages still queued are handled before the devices go.
+  // Messages still queued are handled before the devices go (a picker that was
+  // closed has taken the last one).
   WindowMessage message;
-  while (sys.PollMessage(message))
+  while (play && sys.PollMessage(message))
     if (message.kind != MessageKind::Close) HandleWindowMessage(message);
   SetInputDriver(nullptr);
   sys.ReleaseDisplay();
@@ -117,6 +199,10 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (cl.version) {
+    std::printf("tessera %s\n", VersionText());
+    return 0;
+  }
   // Files named on the command line are relative to where the game was started.
   auto absolute = [](std::string& path) {
     if (path.empty() || HostFsPath(path).has_root_path()) return;
@@ -127,7 +213,17 @@ int main(int argc, char** argv) {
   absolute(args.inputFile);
   absolute(args.dumpDir);
   absolute(args.traceFile);
+  absolute(args.saveDir);
+  if (args.listGames) {
+    for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots())))
+      std::printf("%s\t%s\n", c.name.c_str(), c.folder.c_str());
+    return 0;
+  }
+  UserConfig user = args.headless ? UserConfig{} : LoadUserConfig();
+  std::vector<Campaign> choices;
+  std::string noGame;
   if (!args.workDir.empty() && !HostChangeFolder(args.workDir)) return Fail("cannot enter the folder " + args.workDir);
+  if (args.workDir.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless) return Fail(noGame);
 
   std::unique_ptr<Platform> platform;
   if (args.headless) {
@@ -145,12 +241,16 @@ int main(int argc, char** argv) {
     platform = std::make_unique<HeadlessPlatform>(std::move(options));
   } else {
     SdlOptions options;
-    options.scale = args.scale;
+    options.scale = ChooseScale(args.scale, user);
     options.maxMs = args.maxMs;
     platform = CreateSdlPlatform(options);
   }
   SetPlatform(platform.get());
-  int code = Run(args);
+  if (!noGame.empty()) {
+    platform->ReadDesktopSize();  // brings up the display for the message box
+    g_displayExists = true;
+  }
+  int code = noGame.empty() ? Run(args, user, choices) : Fail(noGame);
   SetPlatform(nullptr);
   return code;
 }

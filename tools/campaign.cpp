@@ -1,6 +1,10 @@
 #include "campaign.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "app/campaigns.h"
 
 #include "text_layout.h"
 
@@ -179,15 +183,35 @@ const std::vector<std::string>& TalkColourTexts() {
   return colours;
 }
 
-std::string MakeSystemIni(DemoLanguage language, bool loose) {
+std::string MakeSystemIni(DemoLanguage language, bool loose, const std::string& campaignId) {
   std::string s;
   s += "[setting]\r\nwindowed=true\r\n";
   s += std::string("packaged=") + (loose ? "false" : "true") + "\r\n";
   s += std::string("language=") + IniLanguageName(language) + "\r\n";
+  s += "CampaignId=" + campaignId + "\r\n";
   s += "\r\n[path]\r\nMenuPath=Menu\r\nPicturePath=Picture\r\nHeadPath=Head\r\nScriptPath=Script\r\n"
        "LocalPath=Localization\r\nMoviePath=movie\r\nMusicPath=Music\r\nSoundPath=Sound\r\n";
   s += "\r\n[debug]\r\nSkipLevel=false\r\nBeginLevel=GameBegin\r\n";
   return s;
+}
+
+std::string DemoCampaignId(DemoLanguage language) {
+  switch (language) {
+    case DemoLanguage::ChineseSimplified: return "demo-zh-cn";
+    case DemoLanguage::ChineseTraditional: return "demo-zh-tw";
+    default: return "demo";
+  }
+}
+
+std::string NewCampaignId(const std::string& dir) {
+  // The folder's name for people, a random part so that two games made in
+  // folders of the same name keep their saves apart.
+  std::string name = CleanCampaignId(std::filesystem::path(dir).lexically_normal().filename().string());
+  if (name.empty()) name = "game";
+  std::random_device random;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(random()));
+  return name.substr(0, 48) + suffix;
 }
 
 std::string MakeGameIni() {

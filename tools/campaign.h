@@ -55,7 +55,11 @@ std::string LayerName(const LevelPlan& level, int layer);
 // The five talk colours, as Game.ini spells them.
 const std::vector<std::string>& TalkColourTexts();
 
-std::string MakeSystemIni(DemoLanguage language, bool loose);
+// `campaignId` names the game's folders under the player's own (saves, log).
+std::string MakeSystemIni(DemoLanguage language, bool loose, const std::string& campaignId);
+// The demo's id in each language; a fresh id for a new game made in `dir`.
+std::string DemoCampaignId(DemoLanguage language);
+std::string NewCampaignId(const std::string& dir);
 std::string MakeGameIni();
 std::string MakeLevelScript(const Campaign& campaign, DemoLanguage language);
 std::string MakeLocalization(DemoLanguage language);

@@ -171,7 +171,8 @@ namespace {
 
 // The demo and an empty game share everything but the levels: an empty game's
 // script holds only the introduction section, with no pictures to show.
-bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool withLevels, std::string& error) {
+bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool withLevels, const std::string& id,
+               std::string& error) {
   if (!MakeHostDirs(dir) || !MakeHostDirs(dir + "/Save")) {
     error = "cannot create " + dir;
     return false;
@@ -189,7 +190,7 @@ bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool w
     error = "cannot write " + dir + "/" + rel;
     return false;
   };
-  if (!write("System.ini", MakeSystemIni(language, loose)) || !write("Game.ini", MakeGameIni())) return false;
+  if (!write("System.ini", MakeSystemIni(language, loose, id)) || !write("Game.ini", MakeGameIni())) return false;
   std::string script = withLevels ? MakeLevelScript(campaign, language) : "[GameBegin]\r\nTotalBeginPicture=0\r\n";
   std::string local = MakeLocalization(language);
   if (!write(loose ? "Script/ScriptEntry.txt" : "Script.dat", script)) return false;
@@ -229,11 +230,11 @@ bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool w
 }  // namespace
 
 bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
-  return WriteGame(dir, language, loose, true, error);
+  return WriteGame(dir, language, loose, true, DemoCampaignId(language), error);
 }
 
 bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
-  return WriteGame(dir, language, loose, false, error);
+  return WriteGame(dir, language, loose, false, NewCampaignId(dir), error);
 }
 
 int MakeDemoCommand(const std::vector<std::string>& args) {

@@ -10,7 +10,8 @@ namespace tessera::tool {
 
 bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::string& error);
 // Everything of the demo but its levels: interface, board sprites, scenes,
-// sounds, music, movies and configuration, with a script of no levels.
+// sounds, music, movies and configuration, with a script of no levels and a
+// campaign id of its own.
 bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error);
 
 // The one-digit number of a piece side in the board sprites' names (100, 50 and

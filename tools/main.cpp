@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "archive.h"
 #include "demo.h"
+#include "icons.h"
 #include "import.h"
 #include "lint.h"
 #include "platform/process.h"
@@ -20,7 +22,9 @@ int Usage() {
                "       tessera-tool lint DIR\n"
                "       tessera-tool make-demo DIR [--language english|chinese-simplified|chinese-traditional] [--loose]\n"
                "       tessera-tool import DIR IMAGE... [--title TEXT] [--pieces 25|50|100] [--layers 2..5]\n"
-               "                           [--time SECONDS] [--stones PERCENT] [--spiders N]\n");
+               "                           [--time SECONDS] [--stones PERCENT] [--spiders N]\n"
+               "       tessera-tool make-icons DIR [--name NAME]\n"
+               "       tessera-tool --version\n");
   return 2;
 }
 
@@ -36,5 +40,10 @@ int main(int argc, char** argv) {
   if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
   if (command == "import") return tessera::tool::ImportCommand(rest);
   if (command == "lint") return tessera::tool::LintCommand(rest);
+  if (command == "make-icons") return tessera::tool::MakeIconsCommand(rest);
+  if (command == "--version") {
+    std::printf("tessera-tool %s\n", tessera::VersionText());
+    return 0;
+  }
   return Usage();
 }

@@ -9,7 +9,9 @@ namespace tessera {
 const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
-    "               [--windowed|--fullscreen] [--autoplay [--choice N]] [--monkey SEED]\n";
+    "               [--windowed|--fullscreen] [--autoplay [--choice N]] [--monkey SEED]\n"
+    "               [--game NAME] [--list-games] [--save-dir DIR]\n"
+    "       tessera --version | --help\n";
 
 namespace {
 
@@ -64,9 +66,19 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       out.monkeySeed = n;
     } else if (arg == "--help" || arg == "-h") {
       out.help = true;
+    } else if (arg == "--version") {
+      out.version = true;
     } else if (arg == "--workdir") {
       if (!value(v)) return false;
       out.workDir = v;
+    } else if (arg == "--game") {
+      if (!value(v)) return false;
+      out.game = v;
+    } else if (arg == "--list-games") {
+      out.listGames = true;
+    } else if (arg == "--save-dir") {
+      if (!value(v)) return false;
+      out.saveDir = v;
     } else if (arg == "--input") {
       if (!value(v)) return false;
       out.inputFile = v;
@@ -111,6 +123,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       error = "unknown option " + arg;
       return false;
     }
+  }
+  if (!out.game.empty() && !out.workDir.empty()) {
+    error = "--game and --workdir cannot be combined";
+    return false;
   }
   if (out.autoplay && out.monkey) {
     error = "--autoplay and --monkey cannot be combined";

@@ -18,10 +18,14 @@ struct CommandLine {
   int scale = 0;
   std::optional<bool> windowed;  // overrides System.ini when given
   bool help = false;
+  bool version = false;
   bool autoplay = false;
   int32_t choice = 0;
   bool monkey = false;
   uint64_t monkeySeed = 0;
+  std::string game;     // --game: the campaign folder's name
+  bool listGames = false;
+  std::string saveDir;  // --save-dir: where the slots are written
 };
 
 extern const char* const kUsage;

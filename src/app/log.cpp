@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "app/engine_config.h"
 #include "app/files.h"
@@ -14,26 +16,40 @@ namespace tessera {
 namespace {
 std::FILE* g_trace = nullptr;
 uint32_t g_traceStart = 0;
-}  // namespace
+std::string g_logFile;
 
-void WriteLog(const char* text) {
-  if (!text) text = "";
+std::string LogPath() {
+  if (!g_logFile.empty()) return g_logFile;
   char path[1024];
   ComposePath(path, sizeof path, WorkDir, "log.txt");
+  return path;
+}
+}  // namespace
+
+void SetLogFile(const std::string& hostPath) {
+  g_logFile = hostPath;
+  if (hostPath.empty()) return;
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path(), ec);
+}
+
+void WriteLog(const char* text) {
+  WriteLogOnly(text);
+  if (g_trace) Trace("log %s", text ? text : "");
+}
+
+void WriteLogOnly(const char* text) {
+  if (!text) text = "";
+  const std::string path = LogPath();
   FilePtr f = OpenFile(path, "ab");
   if (!f) f = OpenFile(path, "wb");
   if (f) {
     std::fwrite(text, 1, std::strlen(text), f.get());
     std::fwrite("\r\n", 1, 2, f.get());
   }
-  if (g_trace) Trace("log %s", text);
 }
 
-void DeleteLog() {
-  char path[1024];
-  ComposePath(path, sizeof path, WorkDir, "log.txt");
-  RemoveFile(path);
-}
+void DeleteLog() { RemoveFile(LogPath()); }
 
 int ShowMessage(const char* text) { return Sys().ShowMessage(text ? text : ""); }
 

@@ -1,5 +1,5 @@
 #pragma once
-// log.txt in WorkDir (one CRLF line per message), the message box, and the trace
+// log.txt in WorkDir or where start-up puts it (one CRLF line per message), the message box, and the trace
 // of a run (--trace): "<ms> <kind> <details>" lines, ms counted from start-up.
 #include <cstdint>
 #include <string>
@@ -8,6 +8,11 @@ namespace tessera {
 
 void WriteLog(const char* text);
 void DeleteLog();
+// Start-up's own lines (the folders in use, warnings): to the log only, never the
+// trace, which stays a record of the game itself.
+void WriteLogOnly(const char* text);
+// Moves the log to `hostPath`, creating its folder; empty: log.txt in WorkDir.
+void SetLogFile(const std::string& hostPath);
 int ShowMessage(const char* text);
 
 // Opens the trace file; `startClock` is the clock value that counts as 0 ms.

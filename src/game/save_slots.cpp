@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "app/files.h"
 #include "app/log.h"
@@ -33,6 +35,14 @@ uint32_t GetU32(const uint8_t* at) {
 
 SaveFileOps g_defaultOps;
 SaveFileOps* g_ops = &g_defaultOps;
+std::string g_saveFolder = "Save";
+std::string g_readThrough;
+
+std::string SlotFile(const std::string& folder, int slot) {
+  char name[16];
+  std::snprintf(name, sizeof name, "\\%d.sav", slot);
+  return folder + name;
+}
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < SAVE_SLOT_COUNT; }
 
@@ -40,7 +50,14 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < SAVE_SLOT_COUNT; }
 // disk is the old record or the new one whatever step fails.
 bool WriteRecordFile(const std::string& composed, const uint8_t bytes[SAVE_RECORD_SIZE]) {
   SaveFileOps& ops = *g_ops;
-  if (!ops.MakeFolder(HostPath("Save"))) return false;
+  const std::string folder = HostPath(g_saveFolder);
+  if (g_saveFolder != "Save") {
+    // A folder under the user's own: its parents are made here, the last step
+    // through the file steps like the game folder's Save.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ec);
+  }
+  if (!ops.MakeFolder(folder)) return false;
   const std::string host = HostPath(composed);
   const std::string temp = host + ".tmp";
   const int handle = ops.Create(temp);
@@ -97,10 +114,11 @@ SaveRecord DecodeSaveRecord(const uint8_t* bytes, size_t size) {
   return record;
 }
 
-std::string SaveSlotPath(int slot) {
-  char path[32];
-  std::snprintf(path, sizeof path, "%s\\%d.sav", "Save", slot);
-  return path;
+std::string SaveSlotPath(int slot) { return SlotFile(g_saveFolder, slot); }
+
+void SetSaveFolders(const std::string& folder, const std::string& readThrough) {
+  g_saveFolder = folder.empty() ? "Save" : folder;
+  g_readThrough = readThrough;
 }
 
 void ReadSaveSlots() {
@@ -109,6 +127,9 @@ void ReadSaveSlots() {
     slot = SaveSlot{};
     // Opened for writing too, as a slot that could not be saved over is no slot.
     FilePtr file = OpenFile(SaveSlotPath(n), "r+b");
+    // An old save in a game folder that cannot be written: shown, and saving
+    // over it writes the slot in the new folder.
+    if (!file && !g_readThrough.empty()) file = OpenFile(SlotFile(g_readThrough, n), "rb");
     if (!file) continue;
     uint8_t bytes[SAVE_RECORD_SIZE] = {};
     size_t got = std::fread(bytes, 1, SAVE_RECORD_HEAD, file.get());

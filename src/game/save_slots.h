@@ -38,10 +38,16 @@ extern int32_t SelectedSlot;
 void EncodeSaveRecord(const SaveRecord& record, uint8_t out[SAVE_RECORD_SIZE]);
 SaveRecord DecodeSaveRecord(const uint8_t* bytes, size_t size);
 
-// "Save\<n>.sav".
+// "Save\<n>.sav", or <n>.sav in the folder start-up chose.
 std::string SaveSlotPath(int slot);
 
-// Fills SaveSlots from the ten files; a slot whose file does not open is empty.
+// Where the slots live: `folder` (created with its parents on the first save),
+// and for slots missing there, read only, `readThrough`. Empty folder: "Save"
+// in WorkDir, as ever; empty readThrough: no second place.
+void SetSaveFolders(const std::string& folder, const std::string& readThrough);
+
+// Fills SaveSlots from the ten files; a slot whose file does not open is empty
+// unless the read-through folder has it.
 void ReadSaveSlots();
 // Records the current level, settings and local time in slot `slot` and writes
 // its file through a temporary file renamed over the old one, creating "Save"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/game_state.h"
+#include "app/campaigns.h"
 #include "game/save_slots.h"
 #include "game/settings.h"
 #include "game_data_fixtures.h"
@@ -332,6 +333,65 @@ TEST_F(SaveSlotsTest, LongestLevelNameSurvivesTheRoundTrip) {
   SetCurrentLevelName("");
   ASSERT_EQ(LoadSaveSlot(0), 1);
   EXPECT_EQ(std::string(CurrentLevelName), name);
+}
+
+}  // namespace
+}  // namespace tessera::datatest
+
+namespace tessera::datatest {
+namespace {
+
+// Saves of a game folder nobody may write: in the player's folder, with the
+// folder's own old saves still shown until a slot is saved over.
+class SaveFoldersTest : public SaveSlotsTest {
+ protected:
+  ~SaveFoldersTest() override { SetSaveFolders("", ""); }
+  std::string Level(const std::string& file) {
+    return DecodeSaveRecord(test::ReadBytes(file).data(), SAVE_RECORD_SIZE).level;
+  }
+  test::ScratchDir user_;
+};
+
+TEST_F(SaveFoldersTest, ReadOnlyGameFolderSavesInTheUsersFolderAndReadsOldSlotsThrough) {
+  Write("System.ini", "[setting]\r\nCampaignId=trip-1\r\n");
+  Write("Save/0.sav", Encoded(SampleRecord("Level01", 1)));
+  Write("Save/3.sav", Encoded(SampleRecord("Level03", 3)));
+  user_.Write("data/saves/trip-1/3.sav", Encoded(SampleRecord("Level08", 8)));
+  const std::string game = dir_.path();
+  test::ReadOnlyMount mount(game);  // root writes through permissions, not through this
+  if (!mount.mounted()) GTEST_SKIP() << "no read-only mount possible here";
+  ASSERT_FALSE(CanCreateFileIn(game));
+  const WritePlaces places = ChooseWritePlaces(game, false, CampaignId(game), {user_ / "data", "", ""}, "");
+  SetSaveFolders(places.saves.string(), places.readThrough.string());
+
+  ReadSaveSlots();
+  EXPECT_STREQ(SaveSlots[0].record.level, "Level01");
+  EXPECT_STREQ(SaveSlots[3].record.level, "Level08");  // the player's folder wins
+  EXPECT_EQ(SaveSlots[5].IsEmpty, 1u);
+  SetCurrentLevelName("Level02");
+  ASSERT_EQ(WriteSaveSlot(0), 1);
+  EXPECT_EQ(Level(user_ / "data/saves/trip-1/0.sav"), "Level02");
+  EXPECT_EQ(Level(game + "/Save/0.sav"), "Level01");
+  ReadSaveSlots();
+  EXPECT_STREQ(SaveSlots[0].record.level, "Level02");
+}
+
+TEST_F(SaveFoldersTest, SaveDirIsMadeOnTheFirstSaveAndUsedAloneAndAFailureSaysSo) {
+  Write("Save/1.sav", Encoded(SampleRecord("Level01", 1)));
+  SetSaveFolders(user_ / "mine/saves", "");
+  ReadSaveSlots();
+  EXPECT_EQ(SaveSlots[1].IsEmpty, 1u);  // the game folder's slots are not read
+  EXPECT_FALSE(std::filesystem::exists(user_ / "mine"));
+  SetCurrentLevelName("Level04");
+  ASSERT_EQ(WriteSaveSlot(1), 1);
+  EXPECT_EQ(Level(user_ / "mine/saves/1.sav"), "Level04");
+
+  user_.Write("blocked", "a file where the folder should be");
+  SetSaveFolders(user_ / "blocked/saves", "");
+  EXPECT_EQ(WriteSaveSlot(2), 0);
+  ASSERT_FALSE(platform_->Messages().empty());
+  EXPECT_EQ(platform_->Messages().back(), "Saving failed");
+  EXPECT_EQ(SaveSlots[2].IsEmpty, 1u);
 }
 
 }  // namespace

@@ -76,6 +76,16 @@ void ScratchDir::Write(const std::string& relative, const std::vector<uint8_t>& 
   Write(relative, std::string(bytes.begin(), bytes.end()));
 }
 
+ReadOnlyMount::ReadOnlyMount(const std::string& folder) : folder_(folder) {
+  const std::string q = "'" + folder + "'";
+  mounted_ = RunCommand("mount --bind " + q + " " + q + " && mount -o remount,bind,ro " + q).exitCode == 0;
+  if (!mounted_) RunCommand("umount " + q + " 2>/dev/null");
+}
+
+ReadOnlyMount::~ReadOnlyMount() {
+  if (mounted_) RunCommand("umount '" + folder_ + "'");
+}
+
 ScopedWorkDir::ScopedWorkDir(const std::string& path) {
   previous_ = HostCurrentFolder();
   fs::current_path(HostFsPath(path));

@@ -39,6 +39,20 @@ class ScratchDir {
   std::string path_;
 };
 
+// A read-only bind mount of a folder over itself, for the life of the object;
+// mounted() is false where the system does not allow one. Paths must reach the
+// folder from outside (absolute): a process already inside it stays below the mount.
+class ReadOnlyMount {
+ public:
+  explicit ReadOnlyMount(const std::string& folder);
+  ~ReadOnlyMount();
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
 // Changes the process's folder (and WorkDir) for the life of the object.
 class ScopedWorkDir {
  public:

@@ -126,6 +126,7 @@ TEST(DemoCampaign, ScriptUsesEveryFeatureOfTheGame) {
   EXPECT_TRUE(f.lastGoesToGameEnd);
   ASSERT_EQ(ReadProfileString("debug", "BeginLevel", "", 128, demo + "/System.ini"), "GameBegin");
   EXPECT_EQ(ReadProfileString("setting", "windowed", "", 128, demo + "/System.ini"), "true");
+  EXPECT_EQ(ReadProfileString("setting", "CampaignId", "", 128, demo + "/System.ini"), "demo");
 }
 
 TEST(DemoCampaign, TimeLimitsAreFairForAPerson) {
@@ -362,6 +363,8 @@ TEST(DemoCampaign, ChineseVariantsAreInTheirCodePagesAndLintClean) {
     RunResult made = RunTool("make-demo " + Quote(game) + " --language " + v.option);
     ASSERT_EQ(made.exitCode, 0) << made.output;
     EXPECT_EQ(ReadProfileString("setting", "language", "", 128, game + "/System.ini"), v.ini);
+    EXPECT_EQ(ReadProfileString("setting", "CampaignId", "", 128, game + "/System.ini"),
+              v.ini == std::string("ChineseTraditional") ? "demo-zh-tw" : "demo-zh-cn");
     std::string local = ReadText(game + "/Localization.dat");
     EXPECT_TRUE(EveryCharacterDrawable(local)) << v.option;
     EXPECT_EQ(Decode(Text(game + "/Localization.dat", "Talk", "L00_B1"), v.page), v.line) << v.option;

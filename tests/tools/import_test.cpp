@@ -234,6 +234,10 @@ TEST(ImportPictures, ThreeKindsOfPictureMakeANewGameThatPlaysToItsEnd) {
   LintRun lint = Lint(game);
   EXPECT_EQ(lint.exitCode, 0) << lint.Dump();
   EXPECT_TRUE(lint.lines.empty()) << lint.Dump();
+  // A campaign id of its own: the folder's name and a random part.
+  const std::string id = ReadProfileString("setting", "CampaignId", "", 128, game + "/System.ini");
+  EXPECT_EQ(id.size(), std::string("MyGame-12345678").size()) << id;
+  EXPECT_EQ(id.rfind("MyGame-", 0), 0u) << id;
 
   std::string script = game + "/Script.dat";
   EXPECT_EQ(PlayOrder(script), (std::vector<std::string>{"Level00", "Level01", "Level02"}));

@@ -1,0 +1,203 @@
+#include "app/campaigns.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+#include "app/files.h"
+#include "app/profile.h"
+
+namespace tessera {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Letter case does not matter in a game folder's names (its data came from Windows).
+bool HasEntry(const fs::path& folder, const char* composed) {
+  return FileExists((folder / "").string() + composed);
+}
+
+fs::path Canonical(const fs::path& folder) {
+  std::error_code ec;
+  fs::path path = fs::weakly_canonical(folder, ec);
+  if (ec) path = folder.lexically_normal();
+  return path.has_filename() ? path : path.parent_path();
+}
+
+bool IsFolder(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+}  // namespace
+
+bool IsGameFolder(const fs::path& folder) {
+  if (folder.empty() || !IsFolder(folder)) return false;
+  return HasEntry(folder, "System.ini") || HasEntry(folder, "Script.dat") || HasEntry(folder, "Script\\ScriptEntry.txt");
+}
+
+SearchRoots CurrentSearchRoots() {
+  SearchRoots roots;
+  roots.listed = SplitFolderList(std::getenv("TESSERA_PATH"));
+  roots.userData = GetUserFolders().data;
+  roots.executable = ExecutableFolder();
+  roots.systemData = SystemDataFolders();
+  return roots;
+}
+
+std::vector<fs::path> SearchPlaces(const SearchRoots& roots) {
+  std::vector<fs::path> places = roots.listed;
+  if (!roots.userData.empty()) places.push_back(roots.userData / "campaigns");
+  if (!roots.executable.empty()) {
+    places.push_back(roots.executable / "campaigns");
+    places.push_back((roots.executable / ".." / "share" / "tessera" / "campaigns").lexically_normal());
+  }
+  for (const fs::path& data : roots.systemData) places.push_back(data / "tessera" / "campaigns");
+  return places;
+}
+
+std::vector<Campaign> FindCampaigns(const std::vector<fs::path>& places) {
+  std::vector<Campaign> found;
+  std::vector<fs::path> seen;
+  auto add = [&](const fs::path& folder) {
+    const fs::path canonical = Canonical(folder);
+    if (std::find(seen.begin(), seen.end(), canonical) != seen.end()) return;
+    seen.push_back(canonical);
+    found.push_back({canonical.filename().string(), canonical});
+  };
+  for (const fs::path& place : places) {
+    if (IsGameFolder(place)) {
+      add(place);
+      continue;
+    }
+    std::vector<fs::path> games;
+    std::error_code ec;
+    for (fs::directory_iterator it(place, ec), end; !ec && it != end; it.increment(ec))
+      if (IsGameFolder(it->path())) games.push_back(it->path());
+    std::sort(games.begin(), games.end());
+    for (const fs::path& game : games) add(game);
+  }
+  return found;
+}
+
+CampaignChoice ChooseCampaign(const std::vector<Campaign>& campaigns, const std::string& wanted,
+                              const std::string& lastGame, bool canAsk) {
+  CampaignChoice choice;
+  if (campaigns.empty()) return choice;
+  auto play = [&](size_t index) {
+    choice.kind = CampaignChoice::Play;
+    choice.index = index;
+    return choice;
+  };
+  if (!wanted.empty()) {
+    for (size_t i = 0; i < campaigns.size(); ++i)
+      if (campaigns[i].name == wanted) return play(i);
+    choice.kind = CampaignChoice::UnknownName;
+    return choice;
+  }
+  if (campaigns.size() == 1) return play(0);
+  if (!lastGame.empty()) {
+    const fs::path last = Canonical(lastGame);
+    for (size_t i = 0; i < campaigns.size(); ++i)
+      if (campaigns[i].folder == last) return play(i);
+  }
+  if (!canAsk) return play(0);
+  choice.kind = CampaignChoice::Ask;
+  return choice;
+}
+
+std::string NoGameMessage(const fs::path& current, const std::vector<fs::path>& places) {
+  std::string text = "no game found.\n";
+  text += "The current folder " + current.string() + " holds no game (System.ini or a level script),\n";
+  text += "and no campaign was found in:\n";
+  for (const fs::path& place : places) text += "  " + place.string() + "\n";
+  text +=
+      "To get a game, make one and play it:\n"
+      "  tessera-tool make-demo DIR               (the demo campaign)\n"
+      "  tessera-tool import DIR PICTURES...      (a campaign of your own pictures)\n"
+      "  tessera --workdir DIR\n"
+      "or put DIR in one of the folders above, or list it in TESSERA_PATH (folders separated by ':').";
+  return text;
+}
+
+std::string CleanCampaignId(const std::string& text) {
+  std::string id;
+  for (char c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                       c == '_' || c == '.';
+    if (id.size() < 64) id += plain ? c : '_';
+  }
+  // Never a name that means this folder or its parent, nor a hidden one.
+  if (id.find_first_not_of('.') == std::string::npos) return {};
+  if (id[0] == '.') id[0] = '_';
+  return id;
+}
+
+std::string CampaignId(const fs::path& folder) {
+  const std::string ini = (folder / "").string() + "System.ini";
+  if (FileExists(ini)) {
+    std::string id = CleanCampaignId(ReadProfileString("setting", "CampaignId", "", 128, HostPath(ini)));
+    if (!id.empty()) return id;
+  }
+  // FNV-1a of the full path: the same folder gives the same id on every run.
+  const fs::path canonical = Canonical(folder);
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : canonical.string()) hash = (hash ^ c) * 1099511628211ull;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(hash ^ (hash >> 32)));
+  std::string name = CleanCampaignId(canonical.filename().string());
+  return (name.empty() ? std::string("game") : name) + suffix;
+}
+
+bool CanCreateFileIn(const fs::path& folder) {
+  std::error_code ec;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const fs::path probe = folder / (".tessera-write-test-" + std::to_string(now + attempt));
+    if (fs::exists(probe, ec)) continue;
+    bool created = false;
+    {
+      std::ofstream file(probe, std::ios::binary);
+      created = file.is_open() && (file << 'x') && file.flush();
+    }
+    fs::remove(probe, ec);
+    return created;
+  }
+  return false;
+}
+
+bool IsInstalledFolder(const fs::path& folder, const SearchRoots& roots) {
+  std::vector<fs::path> installed;
+  for (const fs::path& data : roots.systemData) installed.push_back(data / "tessera");
+  if (!roots.executable.empty()) installed.push_back(roots.executable / ".." / "share" / "tessera");
+  const fs::path inside = Canonical(folder);
+  for (const fs::path& root : installed) {
+    const fs::path top = Canonical(root);
+    if (std::mismatch(top.begin(), top.end(), inside.begin(), inside.end()).first == top.end()) return true;
+  }
+  return false;
+}
+
+WritePlaces ChooseWritePlaces(const fs::path& gameFolder, bool gameFolderWritable, const std::string& campaignId,
+                              const UserFolders& user, const fs::path& saveDir) {
+  WritePlaces places;
+  if (!gameFolderWritable) {
+    if (!user.data.empty()) {
+      places.saves = user.data / "saves" / campaignId;
+      places.readThrough = gameFolder / "Save";
+    }
+    if (!user.state.empty()) places.log = user.state / campaignId / "log.txt";
+  }
+  if (!saveDir.empty()) {
+    places.saves = saveDir;
+    places.readThrough.clear();
+  }
+  return places;
+}
+
+}  // namespace tessera

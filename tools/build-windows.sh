@@ -53,7 +53,8 @@ $strip -o "$stage/tessera-tool.exe" build/windows/tessera-tool.exe
 for dll in "$dlls"/*.dll; do $strip --strip-unneeded -o "$stage/$(basename "$dll")" "$dll"; done
 cp /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$stage/fonts/"
 cp -r "$TESSERA_WINDOWS_PREFIX/licenses/." "$stage/licenses/"
-mkdir -p "$stage/licenses/fonts-wqy-zenhei"
+mkdir -p "$stage/licenses/tessera" "$stage/licenses/fonts-wqy-zenhei"
+cp LICENSE "$stage/licenses/tessera/"
 cp /usr/share/doc/fonts-wqy-zenhei/copyright "$stage/licenses/fonts-wqy-zenhei/"
 cp "$TESSERA_WINDOWS_PREFIX/versions.txt" "$stage/licenses/versions.txt"
 # Windows text files: CRLF line ends.

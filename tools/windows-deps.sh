@@ -26,6 +26,13 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 log() { printf '[windows-deps %s] %s\n' "$(date +%T)" "$*" >&2; }
+# One build at a time per cache folder.
+exec 9>"$cache/.lock"
+flock 9
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
 work=$cache/work-$key
 rm -rf "$work" "$prefix"
 mkdir -p "$work/apt/lists/partial" "$work/src" "$prefix"/{bin,lib/pkgconfig,include,licenses}
@@ -148,7 +155,7 @@ log "FFmpeg (DLLs)"
    --enable-demuxer=avi,wav,image2,image_png_pipe,image_jpeg_pipe,image_bmp_pipe \
    --enable-muxer=avi \
    --enable-decoder='cinepak,msvideo1,msrle,indeo3,indeo4,indeo5,truemotion1,mjpeg,mpeg4,msmpeg4v1,msmpeg4v2,msmpeg4v3,rawvideo,pcm_*,adpcm_ms,adpcm_ima_wav,mp3,mp3float,gsm,gsm_ms,png,bmp' \
-   --enable-encoder=mpeg4,pcm_s16le,png \
+   --enable-encoder=mpeg4,pcm_s16le,png,mjpeg \
    --enable-parser=mpeg4video,mjpeg,png,bmp,mpegaudio,gsm \
    >configure.log 2>&1 && make -j"$jobs" >build.log 2>&1 && make install >install.log 2>&1) ||
   { tail -30 "$work/ffmpeg/configure.log" "$work/ffmpeg/build.log" >&2 2>/dev/null; exit 1; }
@@ -178,5 +185,5 @@ log "done in $(( $(date +%s) - start )) s (load $(cut -d' ' -f1-3 /proc/loadavg)
 rm -rf "$work"
 touch "$prefix/.complete"
 # Builds for older pins are of no more use.
-find "$cache" -mindepth 1 -maxdepth 1 ! -name "$key" -exec rm -rf {} +
+find "$cache" -mindepth 1 -maxdepth 1 ! -name "$key" ! -name .lock -exec rm -rf {} +
 echo "$prefix"

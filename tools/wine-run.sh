@@ -17,9 +17,10 @@ export WINEARCH=win64
 # No Mono or Gecko install prompts; no window for the first start.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/.ready" ]; then
   mkdir -p "$WINEPREFIX"
   # One first start at a time: parallel tests share the prefix.
-  flock "$WINEPREFIX/.init" sh -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i && wineserver -w; }' >/dev/null 2>&1
+  flock "$WINEPREFIX/.init" sh -c '[ -f "$WINEPREFIX/.ready" ] || { wineboot -i && touch "$WINEPREFIX/.ready"; }' \
+    >/dev/null 2>&1
 fi
 exec wine "$@"

@@ -194,7 +194,8 @@ if [ -z "$window" ]; then
 else
   # Escape ends the start logos and skips the opening movie; the pointer rests
   # on "New Game" as in the headless dump.
-  for _ in 1 2 3 4 5; do xdotool key --window "$window" Escape 2>/dev/null; sleep 1; done
+  xdotool windowfocus "$window" 2>/dev/null || true
+  for _ in 1 2 3 4 5; do sleep 1; xdotool key Escape 2>/dev/null; done
   xdotool mousemove --window "$window" 580 435 2>/dev/null
   sleep 2
   import -window "$window" "$work/window.png"
@@ -207,7 +208,8 @@ else
     fail "window: the screenshot is not the start menu ($apart pixels apart; build/windows/window-check.png)"
     cp "$work/window.png" build/windows/window-check.png
   fi
-  xdotool key --window "$window" alt+F4 2>/dev/null
+  xdotool windowfocus "$window" 2>/dev/null || true
+  xdotool key alt+F4 2>/dev/null
   for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.2; done
   kill -0 "$game_pid" 2>/dev/null && { fail "the game still runs 20 s after Alt+F4"; kill "$game_pid"; }
   status=0

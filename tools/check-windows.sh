@@ -192,10 +192,13 @@ if [ -z "$window" ]; then
   fail "no 800x600 game window appeared"
   kill "$game_pid" 2>/dev/null || true
 else
-  # Escape ends the start logos and skips the opening movie; the pointer rests
-  # on "New Game" as in the headless dump.
-  xdotool windowfocus "$window" 2>/dev/null || true
-  for _ in 1 2 3 4 5; do sleep 1; xdotool key Escape 2>/dev/null; done
+  # As in the input script: the left button held through the start logos, its
+  # release skips the opening movie; the pointer then rests on "New Game".
+  sleep 2
+  xdotool mousemove --window "$window" 400 300 mousedown 1 2>/dev/null
+  sleep 2
+  xdotool mouseup 1 2>/dev/null
+  sleep 1
   xdotool mousemove --window "$window" 580 435 2>/dev/null
   sleep 2
   import -window "$window" "$work/window.png"

@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 #include <algorithm>
@@ -72,6 +73,8 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
  public:
   explicit SdlWindowPlatform(const SdlOptions& options) : options_(options), presenter_(RefreshPeriodUs(60)) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Our own main starts the program (SDL2main is not linked on Windows).
+    SDL_SetMainReady();
     SDL_Init(SDL_INIT_TIMER);
     startTicks_ = SDL_GetTicks();
   }

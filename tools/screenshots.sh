@@ -22,47 +22,7 @@ rm -rf "$demo"
 "$build/tessera-tool" make-demo "$demo" --language english >/dev/null
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-cat > "$out/input.txt" <<'SCRIPT'
-# hold the left button through the three start logos; its release skips the opening movie
-100 ldown
-450 lup
-# start menu with the pointer on "new game"
-900 move 580 435
-1000 dump start-menu
-1020 ldown
-1040 lup
-# three introduction pictures, one per release
-1200 ldown
-1220 lup
-1300 ldown
-1320 lup
-1400 ldown
-1420 lup
-# the travel picture opens on a press
-1600 ldown
-1620 lup
-2800 dump talk
-# three opening lines
-2900 ldown
-2920 lup
-3000 ldown
-3020 lup
-3100 ldown
-3120 lup
-# countdown and sweep, then play
-7600 move 400 300
-7700 move 430 310
-7800 ldown
-7820 lup
-8000 move 470 320
-8100 dump play
-# the settings page of the option menu
-8200 move 84 574
-8220 ldown
-8240 lup
-8400 dump options
-8600 quit
-SCRIPT
+cp tools/screenshots.input "$out/input.txt"
 # The player's own config and data folders stay out of the pictures.
 XDG_CONFIG_HOME="$out/config" XDG_DATA_HOME="$out/data" \
   "$build/tessera" --headless --workdir "$demo" --input "$out/input.txt" --dump-dir "$out" --max-ms 20000

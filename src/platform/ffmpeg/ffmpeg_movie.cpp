@@ -17,36 +17,11 @@ extern "C" {
 #include <memory>
 
 #include "platform/backends.h"
+#include "platform/ffmpeg/ffmpeg_handles.h"
 
 namespace tessera {
 
 namespace {
-
-struct FormatCloser {
-  void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecFreer {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFreer {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFreer {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScalerFreer {
-  void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-struct ResamplerFreer {
-  void operator()(SwrContext* s) const { swr_free(&s); }
-};
-
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
-using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
-using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 
 // Video packets read ahead while the sound track is decoded.
 constexpr size_t kMaxQueuedVideoPackets = 512;

@@ -12,22 +12,9 @@ extern "C" {
 
 #include "app/files.h"
 #include "platform/backends.h"
+#include "platform/ffmpeg/ffmpeg_handles.h"
 
 namespace tessera {
-
-namespace {
-
-struct CodecFreer {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFreer {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFreer {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
-}  // namespace
 
 bool EncodePng(const uint8_t* rgb, int width, int height, int stride, std::vector<uint8_t>& png,
                std::string& error) {
@@ -41,9 +28,9 @@ bool EncodePng(const uint8_t* rgb, int width, int height, int stride, std::vecto
     error = "this build has no PNG encoder";
     return false;
   }
-  std::unique_ptr<AVCodecContext, CodecFreer> context(avcodec_alloc_context3(codec));
-  std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+  CodecPtr context(avcodec_alloc_context3(codec));
+  FramePtr frame(av_frame_alloc());
+  PacketPtr packet(av_packet_alloc());
   if (!context || !frame || !packet) {
     error = "out of memory";
     return false;

@@ -1,5 +1,6 @@
 // Start-up and shutdown: the fixed order of set-up steps, the game, then the
 // release of the devices.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -76,8 +77,21 @@ bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<
 // The player picks one of several campaigns in the window; false when they quit.
 // The window stays as it was made.
 bool PickGame(const std::vector<Campaign>& choices) {
+  // Campaigns of the same name in different places are told apart by their
+  // folder, its end kept where the line is too short for all of it.
   std::vector<std::string> names;
-  for (const Campaign& c : choices) names.push_back(c.name);
+  for (const Campaign& c : choices) {
+    const auto same = std::count_if(choices.begin(), choices.end(), [&](const Campaign& o) { return o.name == c.name; });
+    std::string label = c.name;
+    if (same > 1) {
+      std::string folder = HostPathString(c.folder);
+      constexpr size_t kRoom = 52;
+      const size_t room = kRoom - std::min(kRoom - 8, label.size());
+      if (folder.size() > room) folder = "..." + folder.substr(folder.size() - (room - 3));
+      label += "  (" + folder + ")";
+    }
+    names.push_back(label);
+  }
   InitTextRenderer();
   const int picked = PickCampaign(names);
   ReleaseTextRenderer();

@@ -18,6 +18,7 @@ extern "C" {
 
 #include "app/files.h"
 #include "app/profile.h"
+#include "platform/ffmpeg/ffmpeg_handles.h"
 #include "archive.h"
 #include "campaign.h"
 #include "demo.h"
@@ -153,18 +154,6 @@ int ImportTimeLimit(const ImportOptions& o) {
 
 namespace {
 
-struct CodecContextFree {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwsFree {
-  void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
 
 std::string AvError(int code) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -232,9 +221,9 @@ bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::stri
     error = "no decoder for this kind of picture";
     return false;
   }
-  std::unique_ptr<AVCodecContext, CodecContextFree> ctx(avcodec_alloc_context3(codec));
-  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+  std::unique_ptr<AVCodecContext, CodecFreer> ctx(avcodec_alloc_context3(codec));
+  std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+  std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
   if (!ctx || !frame || !packet) {
     error = "out of memory";
     return false;
@@ -286,7 +275,7 @@ bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::stri
   // Area averaging when shrinking keeps fine detail from turning into noise;
   // bicubic when enlarging a small picture.
   int flags = (frame->width >= side ? SWS_AREA : SWS_BICUBIC) | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
-  std::unique_ptr<SwsContext, SwsFree> sws(sws_getContext(frame->width, frame->height,
+  std::unique_ptr<SwsContext, ScalerFreer> sws(sws_getContext(frame->width, frame->height,
                                                           static_cast<AVPixelFormat>(frame->format), side, side,
                                                           AV_PIX_FMT_RGB24, flags, nullptr, nullptr, nullptr));
   if (!sws) {

@@ -14,6 +14,7 @@ extern "C" {
 
 #include "app/files.h"
 #include "app/profile.h"
+#include "platform/ffmpeg/ffmpeg_handles.h"
 #include "gfx/bmp.h"
 #include "media/wav.h"
 #include "archive.h"
@@ -205,18 +206,6 @@ bool GameReadsWav(const std::string& hostPath, uint64_t fileSize, std::string& w
   return true;
 }
 
-struct InputCloser {
-  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecCloser {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketCloser {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameCloser {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
 
 // Opens the movie and decodes its first video frame.
 bool CheckMovie(const std::string& hostPath, std::string& why, bool& hasAudio) {
@@ -227,7 +216,7 @@ bool CheckMovie(const std::string& hostPath, std::string& why, bool& hasAudio) {
     why = "cannot be opened as a movie";
     return false;
   }
-  std::unique_ptr<AVFormatContext, InputCloser> fmt(raw);
+  std::unique_ptr<AVFormatContext, FormatCloser> fmt(raw);
   if (avformat_find_stream_info(fmt.get(), nullptr) < 0) {
     why = "stream information unreadable";
     return false;
@@ -243,7 +232,7 @@ bool CheckMovie(const std::string& hostPath, std::string& why, bool& hasAudio) {
     why = "no decoder for its video";
     return false;
   }
-  std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
+  std::unique_ptr<AVCodecContext, CodecFreer> ctx(avcodec_alloc_context3(codec));
   if (!ctx || avcodec_parameters_to_context(ctx.get(), fmt->streams[vi]->codecpar) < 0 ||
       avcodec_open2(ctx.get(), codec, nullptr) < 0) {
     why = "video decoder cannot be opened";
@@ -253,8 +242,8 @@ bool CheckMovie(const std::string& hostPath, std::string& why, bool& hasAudio) {
     why = "video of " + std::to_string(ctx->width) + "x" + std::to_string(ctx->height) + " is larger than the screen";
     return false;
   }
-  std::unique_ptr<AVPacket, PacketCloser> pkt(av_packet_alloc());
-  std::unique_ptr<AVFrame, FrameCloser> frame(av_frame_alloc());
+  std::unique_ptr<AVPacket, PacketFreer> pkt(av_packet_alloc());
+  std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
   for (int packets = 0; packets < 500 && av_read_frame(fmt.get(), pkt.get()) >= 0; ++packets) {
     bool ours = pkt->stream_index == vi;
     if (ours) avcodec_send_packet(ctx.get(), pkt.get());

@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "platform/ffmpeg/ffmpeg_handles.h"
 #include "sounds.h"
 
 namespace tessera::tool {
@@ -22,15 +23,6 @@ struct FormatDeleter {
     if (f->pb) avio_closep(&f->pb);
     avformat_free_context(f);
   }
-};
-struct CodecDeleter {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
 std::string AvError(int code) {
@@ -84,8 +76,8 @@ bool EncodeAvi(const MovieSpec& plan, const std::string& hostPath, std::string& 
     error = "MPEG-4 or PCM encoder missing";
     return false;
   }
-  std::unique_ptr<AVCodecContext, CodecDeleter> video(avcodec_alloc_context3(vcodec));
-  std::unique_ptr<AVCodecContext, CodecDeleter> audio(avcodec_alloc_context3(acodec));
+  std::unique_ptr<AVCodecContext, CodecFreer> video(avcodec_alloc_context3(vcodec));
+  std::unique_ptr<AVCodecContext, CodecFreer> audio(avcodec_alloc_context3(acodec));
   if (!video || !audio) {
     error = "out of memory";
     return false;
@@ -128,9 +120,9 @@ bool EncodeAvi(const MovieSpec& plan, const std::string& hostPath, std::string& 
     return false;
   }
 
-  std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-  std::unique_ptr<AVFrame, FrameDeleter> sound(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketDeleter> pkt(av_packet_alloc());
+  std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+  std::unique_ptr<AVFrame, FrameFreer> sound(av_frame_alloc());
+  std::unique_ptr<AVPacket, PacketFreer> pkt(av_packet_alloc());
   if (!frame || !sound || !pkt) {
     error = "out of memory";
     return false;

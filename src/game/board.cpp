@@ -176,6 +176,7 @@ void SetUpPiece(Image& piece, const std::shared_ptr<Image>& layer, int sx, int s
 }  // namespace
 
 void SetUpBoard(LayerSet layers) {
+  ++Board.PiecesGeneration;
   const int32_t layerCount = Board.LayerCount;
   const int32_t split = Board.SplitSize;
   for (int k = 0; k < MAX_LAYERS; ++k) Board.LayerPictures[k] = k < layerCount ? std::move(layers[k]) : nullptr;
@@ -269,6 +270,7 @@ void ResetLevel() {
 }
 
 void FreeLevel() {
+  ++Board.PiecesGeneration;
   for (std::shared_ptr<Image>& picture : Board.LayerPictures) picture.reset();
   Board.TargetThumbnail.reset();
   std::vector<ImagePtr>& spare = SparePieces();

@@ -58,6 +58,9 @@ struct BoardRecord {
 
   // A level is held from a successful set-up until FreeLevel.
   bool Held = false;
+  // Moves on whenever the pieces change (a level set up or freed): what is
+  // made from them may be kept while it stays the same.
+  uint32_t PiecesGeneration = 0;
 };
 
 extern BoardRecord Board;

@@ -197,7 +197,8 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
 // layers leaves: background, pieces, cobwebs, grid, then stones, over a stale
 // frame, for every piece size, whole, smaller and missing stone pictures, cells
 // without a layer, in both modes that show the board, with a background of the
-// screen's width and a wider one.
+// screen's width and a wider one. Each level has pictures of its own and is
+// drawn twice, so a piece kept from an earlier frame or level would show.
 TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   auto numbered = [](int w, int h, int seed) {
     ImagePtr image = CreateImage(w, h);
@@ -208,14 +209,16 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   std::vector<uint16_t> expected(800 * 600);
   uint32_t seed = 1;
   auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245 + 12345) / 65536 % n; };
+  int level = 0;
   for (int split : {25, 50, 100})
     for (int stoneSide : {split, split - 5, 0})
       for (int mode : {PLAY_MODE_PLAY, PLAY_MODE_BOARD_ONLY}) {
         InterfaceImages.GameBG = numbered(split == 50 ? 801 : 800, 600, 9);
         LevelDefinition.SplitSize = split;
         LayerSet layers;
-        layers[0] = numbered(500, 500, 1);
-        layers[1] = numbered(500, 500, 2);
+        ++level;
+        layers[0] = numbered(500, 500, 10 * level + 1);
+        layers[1] = numbered(500, 500, 10 * level + 2);
         ASSERT_EQ(SetUpLevel(std::move(layers)), 1) << LoadLevelFailure();
         Board.StonePicture = stoneSide > 0 ? numbered(stoneSide, stoneSide, 3) : nullptr;
         Board.CobwebPicture = numbered(split - 3, split, 4);
@@ -227,6 +230,7 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
           if (next(7) == 0) Board.CellLayer[cell] = -1;
         }
         Board.HoveredCell = -1;
+        DrawPlayScreen(mode);
         std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x1357);
         DrawPlayScreen(mode);
 

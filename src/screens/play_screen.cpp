@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cstdio>
 #include <cstring>
 
@@ -63,37 +62,35 @@ bool Usable(const Image* image) { return image && image->Covered(); }
 
 // The board reads every piece it shows, every frame. A piece is a view of its
 // square of a layer picture, its rows a picture's width apart, and read that
-// way its rows straddle twice the cache lines they fill. The first time the
-// board shows a piece, its pixels are copied here into one contiguous square
-// and drawn from there until the pieces change.
-class PieceTiles {
+// way its rows straddle twice the cache lines they fill. The piece each cell
+// shows is copied here instead, the first frame it is shown, into a square of
+// its own: cell after cell, so the board reads one contiguous stream. A cell
+// whose layer changes, or new pieces, are cut afresh.
+class ShownPieces {
  public:
-  // The tile of the layer's piece in the cell, once cut; else null.
-  const uint16_t* Find(int layer, int cell) {
+  // The square of the cell when it holds that layer's piece; else null.
+  const uint16_t* Find(int cell, int layer) {
     if (generation_ != Board.PiecesGeneration || split_ != Board.SplitSize) {
-      for (std::bitset<MAX_CELLS>& cut : cut_) cut.reset();
+      held_.fill(-1);
       generation_ = Board.PiecesGeneration;
       split_ = Board.SplitSize;
     }
-    return cut_[layer][cell] ? At(layer, cell) : nullptr;
+    return held_[cell] == layer ? At(cell) : nullptr;
   }
-  // Copies the piece, a square of the piece size, into its tile.
-  const uint16_t* Cut(int layer, int cell, const Image& piece) {
-    if (pixels_.empty()) pixels_.resize(size_t{MAX_LAYERS} * LAYER_PIXELS);
-    uint16_t* tile = At(layer, cell);
+  // Copies the layer's piece, a square of the piece size, into the cell's square.
+  const uint16_t* Cut(int cell, int layer, const Image& piece) {
+    if (pixels_.empty()) pixels_.resize(size_t{BOARD_PIXELS} * BOARD_PIXELS);
+    uint16_t* square = At(cell);
     for (int r = 0; r < split_; ++r)
-      std::memcpy(tile + static_cast<size_t>(r) * split_, piece.Row(r), static_cast<size_t>(split_) * sizeof(uint16_t));
-    cut_[layer][cell] = true;
-    return tile;
+      std::memcpy(square + static_cast<size_t>(r) * split_, piece.Row(r), static_cast<size_t>(split_) * sizeof(uint16_t));
+    held_[cell] = static_cast<int8_t>(layer);
+    return square;
   }
 
  private:
-  static constexpr size_t LAYER_PIXELS = size_t{BOARD_PIXELS} * BOARD_PIXELS;  // every cell of a whole board
-  uint16_t* At(int layer, int cell) {
-    return pixels_.data() + layer * LAYER_PIXELS + static_cast<size_t>(cell) * split_ * split_;
-  }
-  PixelVector pixels_;  // left unset until a tile is cut: only the pages of shown pieces are touched
-  std::array<std::bitset<MAX_CELLS>, MAX_LAYERS> cut_;
+  uint16_t* At(int cell) { return pixels_.data() + static_cast<size_t>(cell) * split_ * split_; }
+  PixelVector pixels_;                   // every cell of a whole board
+  std::array<int8_t, MAX_CELLS> held_{};  // the layer whose piece each square holds, or -1
   uint32_t generation_ = 0;
   int split_ = 0;
 };
@@ -102,7 +99,7 @@ class PieceTiles {
 // than the screen, a piece that is not a square of the piece size, a cobweb
 // larger than a cell); it is then drawn in layers.
 bool PlanBoard(const Image* background, BoardPlan& plan) {
-  static PieceTiles tiles;
+  static ShownPieces shown;
   const int a = Board.SplitSize, side = Board.BoardSide;
   if ((a != 25 && a != 50 && a != 100) || side * a != BOARD_PIXELS || Board.CellCount != side * side) return false;
   if (!Usable(background) || background->width < SCREEN_WIDTH || background->height < SCREEN_HEIGHT) return false;
@@ -113,14 +110,14 @@ bool PlanBoard(const Image* background, BoardPlan& plan) {
   for (int cell = 0; cell < Board.CellCount; ++cell) {
     CellPixels& c = plan.cells[cell];
     const int layer = Board.CellLayer[cell];
-    const bool shown = Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS;
+    const bool drawn = Board.Stone[cell] == 0 && layer >= 0 && layer < MAX_LAYERS;
     c.web = plan.web && Board.Cobweb[cell] == 1;
     c.stride = static_cast<size_t>(a);
-    if (shown && (c.top = tiles.Find(layer, cell))) continue;
-    const Image* piece = shown ? Board.PieceImage[layer][cell].get() : nullptr;
+    if (drawn && (c.top = shown.Find(cell, layer))) continue;
+    const Image* piece = drawn ? Board.PieceImage[layer][cell].get() : nullptr;
     if (Usable(piece)) {
       if (piece->width != a || piece->height != a) return false;
-      c.top = tiles.Cut(layer, cell, *piece);
+      c.top = shown.Cut(cell, layer, *piece);
     } else if (Board.Stone[cell] == 1 && stoneCovers) {
       c.top = nullptr;
     } else {

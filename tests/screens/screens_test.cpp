@@ -198,7 +198,8 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
 // frame, for every piece size, whole, smaller and missing stone pictures, cells
 // without a layer, in both modes that show the board, with a background of the
 // screen's width and a wider one. Each level has pictures of its own and is
-// drawn twice, so a piece kept from an earlier frame or level would show.
+// drawn twice, with pieces turned in between, so a piece kept from an earlier
+// frame or level would show.
 TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   auto numbered = [](int w, int h, int seed) {
     ImagePtr image = CreateImage(w, h);
@@ -231,6 +232,8 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
         }
         Board.HoveredCell = -1;
         DrawPlayScreen(mode);
+        for (int cell = 0; cell < Board.CellCount; ++cell)
+          if (Board.CellLayer[cell] >= 0 && next(4) == 0) Board.CellLayer[cell] ^= 1;  // turned since that frame
         std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x1357);
         DrawPlayScreen(mode);
 

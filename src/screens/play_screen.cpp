@@ -81,8 +81,8 @@ class ShownPieces {
   const uint16_t* Cut(int cell, int layer, const Image& piece) {
     if (pixels_.empty()) pixels_.resize(size_t{BOARD_PIXELS} * BOARD_PIXELS);
     uint16_t* square = At(cell);
-    for (int r = 0; r < split_; ++r)
-      std::memcpy(square + static_cast<size_t>(r) * split_, piece.Row(r), static_cast<size_t>(split_) * sizeof(uint16_t));
+    const size_t side = static_cast<size_t>(split_);
+    for (int r = 0; r < split_; ++r) std::memcpy(square + r * side, piece.Row(r), side * sizeof(uint16_t));
     held_[cell] = static_cast<int8_t>(layer);
     return square;
   }
@@ -90,7 +90,7 @@ class ShownPieces {
  private:
   uint16_t* At(int cell) { return pixels_.data() + static_cast<size_t>(cell) * split_ * split_; }
   PixelVector pixels_;                   // every cell of a whole board
-  std::array<int8_t, MAX_CELLS> held_{};  // the layer whose piece each square holds, or -1
+  std::array<int8_t, MAX_CELLS> held_{};  // the layer whose piece each square holds, or -1 (set by the first Find)
   uint32_t generation_ = 0;
   int split_ = 0;
 };

@@ -160,6 +160,13 @@ ImagePtr TakePiece() {
   return piece;
 }
 
+// Numbers from one counter for the life of the process, so that a board
+// record made afresh never repeats the number of pieces drawn before.
+void NewPieces() {
+  static uint32_t generation = 0;
+  Board.PiecesGeneration = ++generation;
+}
+
 // The piece of `layer` at (sx, sy): a view when the picture covers the square;
 // else a copy of what the picture has there, black where it does not reach.
 void SetUpPiece(Image& piece, const std::shared_ptr<Image>& layer, int sx, int sy, int split) {
@@ -176,7 +183,7 @@ void SetUpPiece(Image& piece, const std::shared_ptr<Image>& layer, int sx, int s
 }  // namespace
 
 void SetUpBoard(LayerSet layers) {
-  ++Board.PiecesGeneration;
+  NewPieces();
   const int32_t layerCount = Board.LayerCount;
   const int32_t split = Board.SplitSize;
   for (int k = 0; k < MAX_LAYERS; ++k) Board.LayerPictures[k] = k < layerCount ? std::move(layers[k]) : nullptr;
@@ -270,7 +277,7 @@ void ResetLevel() {
 }
 
 void FreeLevel() {
-  ++Board.PiecesGeneration;
+  NewPieces();
   for (std::shared_ptr<Image>& picture : Board.LayerPictures) picture.reset();
   Board.TargetThumbnail.reset();
   std::vector<ImagePtr>& spare = SparePieces();

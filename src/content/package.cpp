@@ -149,11 +149,6 @@ bool CheckArchive(const ZipReader& zip, Layout& layout, uint64_t& claimed, std::
               " a file may have";
       return false;
     }
-    if (e.size > PACKAGE_RATIO_FLOOR && e.size / std::max<uint64_t>(e.compressedSize, 1) > PACKAGE_MAX_RATIO) {
-      error = shown + ": compressed more than " + std::to_string(PACKAGE_MAX_RATIO) + ":1 (" + std::to_string(e.size) +
-              " bytes from " + std::to_string(e.compressedSize) + ")";
-      return false;
-    }
     if (e.method == ZIP_STORED && e.size != e.compressedSize) {
       error = shown + ": a stored entry whose sizes differ";
       return false;
@@ -186,6 +181,12 @@ bool CheckArchive(const ZipReader& zip, Layout& layout, uint64_t& claimed, std::
       layout.files.push_back(i);
     }
   }
+  for (const ZipEntryInfo& e : entries)
+    if (e.size > PACKAGE_RATIO_FLOOR && e.size / std::max<uint64_t>(e.compressedSize, 1) > PACKAGE_MAX_RATIO) {
+      error = Shown(e.name) + ": compressed more than " + std::to_string(PACKAGE_MAX_RATIO) + ":1 (" +
+              std::to_string(e.size) + " bytes from " + std::to_string(e.compressedSize) + ")";
+      return false;
+    }
   if (room > zip.ArchiveSize()) {
     error = "entries overlap: their data needs " + std::to_string(room) + " bytes, the archive has " +
             std::to_string(zip.ArchiveSize());

@@ -14,7 +14,7 @@ namespace tessera {
 
 // One entry as the central directory states it.
 struct ZipEntryInfo {
-  std::string name;  // the stored bytes, unconverted; holds a NUL when the stored name did
+  std::string name;  // the stored bytes, unconverted, but for a NUL, which libzip reads as a space
   uint64_t size = 0;            // uncompressed, as claimed
   uint64_t compressedSize = 0;  // as claimed
   uint16_t method = 0;          // 0 stored, 8 deflate; anything else as numbered by the format

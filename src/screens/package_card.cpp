@@ -139,13 +139,15 @@ void DrawPackageCard(const PackageCardState& state, const content::PackageInfo& 
 
   const content::Manifest& m = info.manifest;
   text(24, PackRgb(255, 255, 255), kFactsX, kFactsY, Shown(m.title, 30));
-  text(20, plain, kFactsX, kFactsY + kLineHeight + 6, m.author.empty() ? std::string("Author unknown") : "by " + Shown(m.author, 36));
+  text(20, plain, kFactsX, kFactsY + kLineHeight + 6,
+       m.author.empty() ? std::string("Author unknown") : "by " + Shown(m.author, 36));
   text(20, plain, kFactsX, kFactsY + 2 * kLineHeight + 6, LanguageName(m.language));
   text(20, plain, kFactsX, kFactsY + 3 * kLineHeight + 6,
        std::to_string(m.levels) + (m.levels == 1 ? " level" : " levels"));
   text(20, plain, kFactsX, kFactsY + 4 * kLineHeight + 6,
        SizeText(info.packageBytes) + " (" + SizeText(info.claimedBytes) + " unpacked)");
-  if (state.installed) text(20, PackRgb(240, 200, 120), 100, 370, "This campaign is installed already; replacing it keeps your saves.");
+  if (state.installed)
+    text(20, PackRgb(240, 200, 120), 100, 370, "This campaign is installed already; replacing it keeps your saves.");
 
   const std::vector<CardButton> buttons = CardButtons(state);
   for (size_t i = 0; i < buttons.size(); ++i) {

@@ -150,6 +150,41 @@ bool OfferPackage(const std::string& package, const content::PackageInfo& info) 
   return true;
 }
 
+// A file dropped onto the window while a game runs: a campaign package shows
+// its card over the game; installed, the game starts again in it. Headless
+// runs install it at once and play on. Other files are left alone.
+void OpenDroppedFile(const std::string& path, bool headless) {
+  if (!content::IsPackagePath(path)) return;
+  content::PackageInfo info;
+  std::string why;
+  if (!content::ReadPackage(path, info, why)) {
+    std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    WriteLog(why.c_str());
+    if (!headless) ShowMessage(why.c_str());
+    return;
+  }
+  const fs::path campaigns = content::PlayerCampaignsFolder();
+  const content::InstallTarget target = content::PlanInstall(info.manifest, campaigns);
+  CardButton choice = CardButton::Replace;
+  if (!headless) choice = ShowPackageCard(info, !target.same.empty());
+  if (choice == CardButton::Cancel) return;
+  fs::path installed;
+  if (campaigns.empty() || !content::InstallPackage(path, target, choice == CardButton::Replace, installed, why)) {
+    if (campaigns.empty()) why = "no user data folder to install " + path + " into";
+    std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    WriteLog(why.c_str());
+    if (!headless) ShowMessage(why.c_str());
+    return;
+  }
+  const std::string line = "installed " + path + " into " + HostPathString(installed);
+  std::fprintf(stderr, "tessera: %s\n", line.c_str());
+  WriteLog(line.c_str());
+  if (headless) return;
+  CloseTrace();
+  RestartProgram({"--workdir", HostPathString(installed)});
+  ShowMessage(("cannot start the game again in " + HostPathString(installed)).c_str());
+}
+
 // The game played is remembered for the next start that finds several.
 void RememberGame(UserConfig& user) {
   if (!IsGameFolder(HostFsPath(WorkDir)) || user.lastGame == WorkDir) return;
@@ -214,6 +249,7 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   }
   SetInputDriver(driver.get());
 
+  SetDropHandler([headless = cl.headless](const std::string& path) { OpenDroppedFile(path, headless); });
   if (play && InitGame(SetUpWritePlaces(cl))) {
     if (!HaveSoundDevice()) {
       std::string line = std::string("no audio device, running without sound: ") + SoundDeviceError();
@@ -229,6 +265,7 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   while (play && sys.PollMessage(message))
     if (message.kind != MessageKind::Close) HandleWindowMessage(message);
   SetInputDriver(nullptr);
+  SetDropHandler(nullptr);
   sys.ReleaseDisplay();
   ReleaseSound();
   sys.ReleaseInput();

@@ -16,6 +16,10 @@ unsigned long CurrentProcessId();
 // The running program's own file; empty when the system cannot tell.
 std::string CurrentExecutable();
 
+// Replaces the running program with a fresh start of itself given these
+// arguments (after argv[0]); returns only when that cannot be done.
+void RestartProgram(const std::vector<std::string>& arguments);
+
 // Sets a variable of this process's environment, seen by the programs it
 // starts and by libraries reading it later.
 void SetEnvironment(const std::string& name, const std::string& value);

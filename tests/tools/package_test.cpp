@@ -167,6 +167,20 @@ TEST(Package, ASecondInstallOfTheSameCampaignReplacesItAndKeepsItsSaves) {
   EXPECT_EQ(names, (std::vector<std::string>{"Demo", "Demo-2"}));
 }
 
+// A package dropped onto the window of a headless run is installed at once;
+// the run plays on in its own game.
+TEST(Package, APackageDroppedOnAHeadlessGameIsInstalled) {
+  ScratchDir dir;
+  LinkCopy(SharedDemo(false), dir / "game");
+  dir.Write("input.txt", "500 drop " + PackedDemo() + "\n600 drop " + (dir / "not a package.txt") + "\n");
+  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && env XDG_DATA_HOME=" + Quote(dir / "data") +
+                                   " XDG_STATE_HOME=" + Quote(dir / "state") + " " + Quote(GameBinary()) +
+                                   " --headless --workdir game --save-dir saves --input input.txt --max-ms 2000");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("installed " + PackedDemo() + " into "), std::string::npos) << run.output;
+  EXPECT_TRUE(fs::exists(dir / "data/tessera/campaigns/Demo/System.ini"));
+}
+
 // The whole flow a player sees: each demo language packed, installed into an
 // empty user folder through `tessera FILE` and played to the end.
 TEST(Package, PackedDemosInstallThroughTheGameAndPlayToTheEnd) {

@@ -20,6 +20,18 @@ std::string CurrentExecutable() {
   return n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
 }
 
+void RestartProgram(const std::vector<std::string>& arguments) {
+  const std::string self = CurrentExecutable();
+  if (self.empty()) return;
+  std::vector<std::string> words = arguments;
+  words.insert(words.begin(), self);
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  ::execv(self.c_str(), argv.data());
+}
+
 void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
 
 void SetUpStandardStreams() {}

@@ -209,6 +209,13 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
           RememberWindow();
           m.kind = MessageKind::Close;
           return true;
+        case SDL_DROPFILE:
+          // SDL hands over a UTF-8 path it allocated.
+          if (!e.drop.file) break;
+          m.kind = MessageKind::Drop;
+          m.path = e.drop.file;
+          SDL_free(e.drop.file);
+          return true;
         case SDL_WINDOWEVENT:
           switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE:

@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "app/version.h"
-#include "archive.h"
+#include "commands.h"
 #include "content/package.h"
-#include "demo.h"
 #include "icons.h"
-#include "import.h"
-#include "lint.h"
 #include "platform/process.h"
 
 namespace {
@@ -43,10 +40,10 @@ int main(int argc, char** argv) {
   if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
   if (command == "import") return tessera::tool::ImportCommand(rest);
   if (command == "lint" && rest.size() == 1 && tessera::content::IsPackagePath(rest[0]))
-    return tessera::content::LintPackageCommand(rest[0]);
+    return tessera::tool::LintPackageCommand(rest[0]);
   if (command == "lint") return tessera::tool::LintCommand(rest);
-  if (command == "pack") return tessera::content::PackCommand(rest);
-  if (command == "unpack") return tessera::content::UnpackCommand(rest);
+  if (command == "pack") return tessera::tool::PackCommand(rest);
+  if (command == "unpack") return tessera::tool::UnpackCommand(rest);
   if (command == "make-icons") return tessera::tool::MakeIconsCommand(rest);
   if (command == "--version") {
     std::printf("tessera-tool %s\n", tessera::VersionText());

@@ -9,12 +9,12 @@
 
 #include "app/campaigns.h"
 #include "app/version.h"
+#include "content/archive.h"
+#include "content/common.h"
+#include "content/lint.h"
 #include "gfx/bmp_write.h"
 #include "platform/file_system.h"
 #include "platform/zip_archive.h"
-#include "archive.h"
-#include "lint.h"
-#include "tool_common.h"
 
 namespace tessera::content {
 
@@ -124,7 +124,7 @@ bool CheckArchive(const ZipReader& zip, Layout& layout, uint64_t& claimed, std::
   uint64_t room = 0;
   claimed = 0;
   std::map<std::string, std::string> seen;  // folded name -> as written
-  std::set<std::string> folderPaths, filePaths;
+  std::set<std::string> filePaths;  // folded
   for (size_t i = 0; i < entries.size(); ++i) {
     const ZipEntryInfo& e = entries[i];
     const std::string shown = Shown(e.name);
@@ -166,7 +166,7 @@ bool CheckArchive(const ZipReader& zip, Layout& layout, uint64_t& claimed, std::
       error = shown + ": the same name as " + Shown(at->second) + " where letter case is not told apart";
       return false;
     }
-    (folder ? folderPaths : filePaths).insert(folded);
+    if (!folder) filePaths.insert(folded);
     if (folder) {
       layout.folders.push_back(i);
     } else if (e.name == PACKAGE_MANIFEST) {
@@ -322,16 +322,16 @@ std::string TemporaryBeside(const std::string& dir) {
   return HostPathString(parent / ("." + HostPathString(target.filename()) + suffix));
 }
 
-std::string LintReport(const std::vector<tool::Finding>& findings) {
+std::string LintReport(const std::vector<Finding>& findings) {
   std::string report;
   int shown = 0;
-  for (const tool::Finding& f : findings) {
-    if (f.severity != tool::Severity::Error) continue;
+  for (const Finding& f : findings) {
+    if (f.severity != Severity::Error) continue;
     if (++shown > 20) {
       report += "\n  ...";
       break;
     }
-    report += "\n  " + tool::FormatFinding(f);
+    report += "\n  " + FormatFinding(f);
   }
   return report;
 }
@@ -384,8 +384,8 @@ std::string ProfileValue(const std::string& text, const std::string& section, co
 }
 
 std::string ReadText(const std::string& path) {
-  tool::Bytes bytes;
-  if (!tool::ReadHostFile(path, bytes)) return {};
+  Bytes bytes;
+  if (!ReadHostFile(path, bytes)) return {};
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -418,25 +418,25 @@ std::vector<uint8_t> MakeThumbnail(const std::string& dir) {
   if (first.empty() || Lower(first) == "gamebegin") first = "Level00";
   const std::string name = ProfileValue(script, first, "BlendPicture00");
   if (name.empty()) return {};
-  tool::Bytes bmp;
+  Bytes bmp;
   if (packaged) {
-    tool::Bytes archive;
-    std::vector<tool::ArchiveEntry> index;
+    Bytes archive;
+    std::vector<ArchiveEntry> index;
     std::string ignored;
-    if (!tool::ReadHostFile(Below(dir, "Picture.dat"), archive) || !tool::ReadArchiveIndex(archive, index, ignored))
+    if (!ReadHostFile(Below(dir, "Picture.dat"), archive) || !ReadArchiveIndex(archive, index, ignored))
       return {};
-    for (const tool::ArchiveEntry& e : index)
-      if (Lower(e.name) == Lower(name + ".bmp")) bmp = tool::MemberBytes(archive, e);
-  } else if (!tool::ReadHostFile(Below(dir, pictures + "\\" + name + ".bmp"), bmp)) {
+    for (const ArchiveEntry& e : index)
+      if (Lower(e.name) == Lower(name + ".bmp")) bmp = MemberBytes(archive, e);
+  } else if (!ReadHostFile(Below(dir, pictures + "\\" + name + ".bmp"), bmp)) {
     return {};
   }
   // Lint has checked the picture: an uncompressed 24-bit 500x500 BMP.
   if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M') return {};
-  const uint32_t offset = tool::Get32(&bmp[10]);
-  const int32_t width = static_cast<int32_t>(tool::Get32(&bmp[18]));
-  const int32_t height = static_cast<int32_t>(tool::Get32(&bmp[22]));
+  const uint32_t offset = Get32(&bmp[10]);
+  const int32_t width = static_cast<int32_t>(Get32(&bmp[18]));
+  const int32_t height = static_cast<int32_t>(Get32(&bmp[22]));
   const int h = height < 0 ? -height : height;
-  if (tool::Get16(&bmp[28]) != 24 || width < THUMBNAIL_SIDE || h < THUMBNAIL_SIDE) return {};
+  if (Get16(&bmp[28]) != 24 || width < THUMBNAIL_SIDE || h < THUMBNAIL_SIDE) return {};
   const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
   if (offset > bmp.size() || (bmp.size() - offset) / stride < static_cast<size_t>(h)) return {};
   const int step = std::min(width, h) / THUMBNAIL_SIDE;
@@ -578,8 +578,8 @@ bool UnpackPackage(const std::string& path, const std::string& dir, PackageInfo&
 
 bool UnpackAndLintInto(const std::string& path, const std::string& dir, PackageInfo& info, std::string& error) {
   if (!UnpackPackage(path, dir, info, error)) return false;
-  const std::vector<tool::Finding> findings = tool::LintGameFolder(dir);
-  if (tool::HasErrors(findings)) {
+  const std::vector<Finding> findings = LintGameFolder(dir);
+  if (HasErrors(findings)) {
     RemoveTree(dir);
     error = path + ": not a playable campaign:" + LintReport(findings);
     return false;
@@ -608,8 +608,8 @@ bool UnpackAndLint(const std::string& path, const std::string& dir, PackageInfo&
 }
 
 bool PackCampaign(const std::string& dir, const std::string& file, const PackOptions& options, std::string& error) {
-  const std::vector<tool::Finding> findings = tool::LintGameFolder(dir);
-  if (tool::HasErrors(findings)) {
+  const std::vector<Finding> findings = LintGameFolder(dir);
+  if (HasErrors(findings)) {
     error = dir + ": lint finds errors, so it is not packed:" + LintReport(findings);
     return false;
   }
@@ -646,7 +646,8 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
   Manifest manifest;
   manifest.format = PACKAGE_FORMAT;
   manifest.title = options.title.empty() ? HostPathString(root.lexically_normal().filename()) : options.title;
-  if (manifest.title.empty()) manifest.title = HostPathString(fs::absolute(root, ec).lexically_normal().parent_path().filename());
+  if (manifest.title.empty())  // "DIR/": the name before the slash
+    manifest.title = HostPathString(fs::absolute(root, ec).lexically_normal().parent_path().filename());
   manifest.author = options.author;
   manifest.language = ProfileValue(ReadText(Below(dir, "System.ini")), "setting", "language");
   if (manifest.language.empty()) manifest.language = "ChineseSimplify";
@@ -672,7 +673,7 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
     }
     ZipWriteEntry entry;
     entry.name = name;
-    if (!tool::ReadHostFile(dir + "/" + name, entry.data)) {
+    if (!ReadHostFile(dir + "/" + name, entry.data)) {
       error = dir + ": " + name + ": cannot be read";
       return false;
     }
@@ -688,67 +689,6 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
     return false;
   }
   return WriteZipFile(file, entries, error);
-}
-
-int PackCommand(const std::vector<std::string>& args) {
-  PackOptions options;
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--title" || args[i] == "--author") && i + 1 < args.size()) {
-      (args[i] == "--title" ? options.title : options.author) = args[i + 1];
-      ++i;
-    } else if (args[i].compare(0, 2, "--") == 0) {
-      positional.clear();
-      break;
-    } else {
-      positional.push_back(args[i]);
-    }
-  }
-  if (positional.size() != 2 || !IsPackagePath(positional[1])) {
-    std::fprintf(stderr, "usage: tessera-tool pack DIR FILE.tessera [--title TEXT] [--author TEXT]\n");
-    return 2;
-  }
-  std::string error;
-  if (!PackCampaign(positional[0], positional[1], options, error)) {
-    std::fprintf(stderr, "tessera-tool: %s\n", error.c_str());
-    return 1;
-  }
-  std::printf("packed %s into %s\n", positional[0].c_str(), positional[1].c_str());
-  return 0;
-}
-
-int UnpackCommand(const std::vector<std::string>& args) {
-  if (args.size() != 2) {
-    std::fprintf(stderr, "usage: tessera-tool unpack FILE.tessera DIR\n");
-    return 2;
-  }
-  PackageInfo info;
-  std::string error;
-  if (!UnpackAndLint(args[0], args[1], info, error)) {
-    std::fprintf(stderr, "tessera-tool: %s\n", error.c_str());
-    return 1;
-  }
-  std::printf("unpacked \"%s\" (%d levels, %zu files) into %s\n", info.manifest.title.c_str(), info.manifest.levels,
-              info.files, args[1].c_str());
-  return 0;
-}
-
-int LintPackageCommand(const std::string& file) {
-  PackageInfo info;
-  std::string error;
-  const std::string probe = TemporaryBeside(HostPathString(fs::temp_directory_path() / "tessera-lint"));
-  if (!UnpackPackage(file, probe, info, error)) {
-    std::fprintf(stderr, "tessera-tool: %s\n", error.c_str());
-    return 1;
-  }
-  const std::vector<tool::Finding> findings = tool::LintGameFolder(probe);
-  RemoveTree(probe);
-  for (const tool::Finding& f : findings) std::printf("%s\n", tool::FormatFinding(f).c_str());
-  std::printf("%s: \"%s\" by %s, %s, %d levels, %zu files, %llu bytes\n", file.c_str(), info.manifest.title.c_str(),
-              info.manifest.author.empty() ? "(no author)" : info.manifest.author.c_str(),
-              info.manifest.language.c_str(), info.manifest.levels, info.files,
-              static_cast<unsigned long long>(info.packageBytes));
-  return tool::HasErrors(findings) ? 1 : 0;
 }
 
 }  // namespace tessera::content

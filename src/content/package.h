@@ -99,11 +99,6 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
 // or empty when it can. Exposed for the tests.
 std::string CheckEntryName(const std::string& name);
 
-// tessera-tool pack DIR FILE [--title T] [--author A] / unpack FILE DIR / lint FILE.
-int PackCommand(const std::vector<std::string>& args);
-int UnpackCommand(const std::vector<std::string>& args);
-int LintPackageCommand(const std::string& file);
-
 // A package's name as the tools and the game recognise it on a command line.
 bool IsPackagePath(const std::string& path);
 

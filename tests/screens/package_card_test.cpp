@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/input_script.h"
+#include "platform/headless/input_script.h"
 #include "gfx/bmp_write.h"
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
@@ -78,7 +78,7 @@ TEST(PackageCardTest, ClicksAndKeysChooseEscapeAndCloseCancel) {
 TEST(PackageCardTest, ShowsThePackageAndTakesAClick) {
   test::ScopedPlatform* platform = nullptr;
   std::unique_ptr<test::ScopedPlatform> keep;
-  EXPECT_EQ(ShowCard(false, "90 dump card\n100 move 200 440\n150 ldown\n170 lup\n", platform, keep), CardButton::Install);
+  EXPECT_EQ(ShowCard(false, "100 move 200 440\n150 ldown\n170 lup\n", platform, keep), CardButton::Install);
   auto at = [&](int x, int y) {
     const uint8_t* p = (*platform)->Surface().data() + y * (*platform)->Pitch() + x * 2;
     return static_cast<uint16_t>(p[0] | p[1] << 8);

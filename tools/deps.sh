@@ -101,11 +101,15 @@ build_windows() {
   pc_file sdl2 2.26.5 "-lSDL2 $sdl_libs" "-I\${prefix}/include/SDL2"
 
   log "FreeType (static)"
+  # With the prefix's zlib: its own copy would clash with the one libzip uses
+  # in the same program.
   (cd "$work/freetype" && ./configure --host=$host --prefix="$prefix" CC=$cc --disable-shared --enable-static \
-     --without-zlib --without-bzip2 --without-png --without-harfbuzz --without-brotli \
+     --with-zlib=yes ZLIB_CFLAGS="-I$prefix/include" ZLIB_LIBS="-L$prefix/lib -lz" \
+     --without-bzip2 --without-png --without-harfbuzz --without-brotli \
      >configure.log 2>&1 && make -j"$jobs" >build.log 2>&1 && make install >install.log 2>&1) ||
     { tail -30 "$work/freetype/configure.log" "$work/freetype/build.log" >&2 2>/dev/null; exit 1; }
   licence freetype "$work/freetype/docs/FTL.TXT" "$work/freetype/debian/copyright"
+  pc_file freetype2 2.12.1 "-lfreetype -lz" "-I\${prefix}/include/freetype2"
 
   log "FFmpeg (DLLs)"
   (cd "$work/ffmpeg" && ./configure --prefix="$prefix" --target-os=mingw32 --arch=x86_64 \

@@ -1,6 +1,6 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (the posix threading
 # compilers: std::thread needs them). The libraries come from the folder that
-# tools/windows-deps.sh builds; TESSERA_WINDOWS_PREFIX names it.
+# `tools/deps.sh windows` builds; TESSERA_WINDOWS_PREFIX names it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TESSERA_MINGW x86_64-w64-mingw32)
@@ -12,9 +12,9 @@ if(NOT TESSERA_WINDOWS_PREFIX AND DEFINED ENV{TESSERA_WINDOWS_PREFIX})
   set(TESSERA_WINDOWS_PREFIX $ENV{TESSERA_WINDOWS_PREFIX})
 endif()
 if(NOT TESSERA_WINDOWS_PREFIX)
-  message(FATAL_ERROR "TESSERA_WINDOWS_PREFIX: the folder tools/windows-deps.sh prints")
+  message(FATAL_ERROR "TESSERA_WINDOWS_PREFIX: the folder `tools/deps.sh windows` prints")
 endif()
-set(TESSERA_WINDOWS_PREFIX ${TESSERA_WINDOWS_PREFIX} CACHE PATH "Windows libraries (tools/windows-deps.sh)")
+set(TESSERA_WINDOWS_PREFIX ${TESSERA_WINDOWS_PREFIX} CACHE PATH "Windows libraries (tools/deps.sh windows)")
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TESSERA_WINDOWS_PREFIX)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TESSERA_MINGW} ${TESSERA_WINDOWS_PREFIX})

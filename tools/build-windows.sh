@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows x86-64 release on Debian 12 (as root or with sudo): installs
 # the MinGW-w64 cross compilers and Wine, cross-builds the libraries once
-# (tools/windows-deps.sh, cached while their pins stay the same), builds
+# (`tools/deps.sh windows`, cached while their pins stay the same), builds
 # tessera.exe, tessera-tool.exe and the tests (preset windows), makes the demo
 # campaign with the Windows tool under Wine, and writes
 # build/windows/tessera-windows-x64.zip, checked to need nothing but Windows' own
@@ -23,7 +23,7 @@ else
 fi
 
 start=$(date +%s)
-TESSERA_WINDOWS_PREFIX=$(bash tools/windows-deps.sh)
+TESSERA_WINDOWS_PREFIX=$(bash tools/deps.sh windows)
 export TESSERA_WINDOWS_PREFIX
 log "libraries: $TESSERA_WINDOWS_PREFIX ($(( $(date +%s) - start )) s)"
 dlls=$TESSERA_WINDOWS_PREFIX/bin

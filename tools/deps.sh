@@ -9,6 +9,9 @@
 # It prints the prefix (lib/pkgconfig, include, bin, licenses, versions.txt).
 # The cache lives outside the clone, so fresh clones on the same machine reuse it:
 # $TESSERA_DEPS_CACHE, default ~/.cache/tessera/deps, one folder per target.
+# The whole script is one block, read before it runs: editing this file while a
+# build runs does not change that build.
+{
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -296,3 +299,5 @@ rm -rf "$work"
 touch "$prefix/.complete"
 used
 echo "$prefix"
+exit 0
+}

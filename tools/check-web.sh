@@ -4,13 +4,25 @@
 #   - build/web-node/tessera --autoplay plays every choice branch of the demo to
 #     GameEnd, headless;
 #   - the same input script gives byte-identical frame dumps from the WebAssembly
-#     game and from the Linux build, for the English and both Chinese demos.
+#     game and from the Linux build, for the English and both Chinese demos;
+#   - the page (build/web, served by python3 -m http.server) in Debian's headless
+#     Chromium, driven by puppeteer-core (tools/web-test, its version pinned by
+#     the lock file): the start menu as the Linux build draws it, the idle start
+#     menu's CPU use, a click and a touch tap turning pieces, no console errors.
 # The Linux programs come from LINUX_BUILD (default build/default, built if absent);
 # both games read the Linux tool's campaign files, so only the games are compared.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 log() { printf '[check-web %s] %s\n' "$(date +%T)" "$*"; }
+export DEBIAN_FRONTEND=noninteractive
+if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi
+packages=(chromium imagemagick python3)
+if [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -c 'install ok installed')" != "${#packages[@]}" ]; then
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${packages[@]}"
+fi
+command -v npm >/dev/null || { $SUDO apt-get install -y --no-install-recommends npm; }
 
 linux=${LINUX_BUILD:-build/default}
 if [ ! -x "$linux/tessera" ] || [ ! -x "$linux/tessera-tool" ]; then
@@ -24,7 +36,12 @@ TESSERA_WEB_PREFIX=$(cat build/wasm/libraries.txt)
 export TESSERA_WEB_PREFIX
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server_pid=
+cleanup() {
+  [ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 # The player's own folders stay out of every run.
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state
 
@@ -81,6 +98,31 @@ for language in english chinese-simplified chinese-traditional; do
     for f in "$work/dumps-web-$language"/*.bmp; do cp "$f" "build/wasm/dump-diff/$language/web-$(basename "$f")"; done
   fi
 done
+
+# The page in headless Chromium.
+if [ ! -f build/web/index.html ]; then
+  fail "no build/web/index.html"
+else
+  (cd tools/web-test && npm ci --no-audit --no-fund --ignore-scripts >"$work/npm.log" 2>&1) ||
+    { cat "$work/npm.log" >&2; fail "npm ci in tools/web-test"; }
+  port=$(( 20000 + RANDOM % 20000 ))
+  python3 -m http.server "$port" --bind 127.0.0.1 -d build/web >"$work/server.log" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 50); do
+    python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/')" 2>/dev/null && break
+    sleep 0.2
+  done
+  convert "$work/dumps-linux-english/start-menu.bmp" "$work/start-menu.png"
+  start=$(date +%s)
+  if node tools/web-test/page-test.js "http://127.0.0.1:$port/" "$work/start-menu.png" build/wasm/page-test \
+       >"$work/page-test.log" 2>&1; then
+    sed 's/^/  /' "$work/page-test.log"
+    log "the page in headless Chromium passed ($(( $(date +%s) - start )) s)"
+  else
+    sed 's/^/  /' "$work/page-test.log" >&2
+    fail "the page in headless Chromium (screenshots in build/wasm/page-test)"
+  fi
+fi
 
 if [ ${#failures[@]} -gt 0 ]; then
   printf 'FAILED: %s\n' "${failures[@]}" >&2

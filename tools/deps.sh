@@ -12,7 +12,8 @@
 # The whole script is one block, read before it runs: editing this file while a
 # build runs does not change that build.
 {
-set -euo pipefail
+set -eEuo pipefail
+trap 'log "stopped: the command at line $LINENO failed"' ERR
 cd "$(dirname "$0")/.."
 root=$PWD
 target=${1:-}
@@ -197,7 +198,10 @@ build_web() {
   pc_file libavutil 57 "-lavutil -lm" "-I\${prefix}/include"
 
   log "libzip"
-  build_libzip emcmake cmake || exit 1
+  # Its configure checks run their programs under Node.js, whose fetch()
+  # Emscripten 3.1.6 would mistake for a browser's.
+  NODE_OPTIONS=--no-experimental-fetch build_libzip emcmake cmake || exit 1
+  grep -q '^#define SIZEOF_OFF_T 8$' "$work/libzip-build/config.h" || { log "libzip: off_t not measured"; exit 1; }
   pc_file libzip 1.7.3 "-lzip -lz" "-I\${prefix}/include"
 
   # The C and C++ runtimes (musl, libc++) linked into the program.

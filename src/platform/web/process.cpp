@@ -78,6 +78,16 @@ void SetEnvironment(const std::string& name, const std::string& value) {
 
 void SetUpStandardStreams() {}
 
+// With Asyncify (the page's program) emscripten_sleep hands the browser the
+// time; elsewhere (Node.js) the plain sleep is right.
+void SleepMicroseconds(uint64_t microseconds) {
+  if (emscripten_has_asyncify()) {
+    emscripten_sleep(static_cast<unsigned>((microseconds + 999) / 1000));
+    return;
+  }
+  ::usleep(static_cast<useconds_t>(microseconds));
+}
+
 int RunShellCommand(const std::string& command, std::string& output) {
   const int status = web_run_shell(command.c_str());
   const size_t size = static_cast<size_t>(web_output_size());

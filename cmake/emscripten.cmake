@@ -24,14 +24,20 @@ if(NOT DEFINED ENV{NODE_PATH})
   set(ENV{NODE_PATH} /usr/share/nodejs)
 endif()
 
-# WebAssembly's own exceptions (no JavaScript call around every call that may
-# throw). Memory grows as the game needs it; main's return ends the program
-# with its exit code.
-set(CMAKE_C_FLAGS_INIT "-fwasm-exceptions")
-set(CMAKE_CXX_FLAGS_INIT "-fwasm-exceptions")
-set(TESSERA_WEB_LINK "-fwasm-exceptions -sALLOW_MEMORY_GROWTH=1")
-set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "${TESSERA_WEB_LINK} -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 --pre-js ${CMAKE_CURRENT_LIST_DIR}/web/node-pre.js")
+# Exceptions: WebAssembly's own (no JavaScript call around every call that may
+# throw) for the programs under Node.js; the page's program, whose stack
+# Asyncify unwinds and rewinds, needs Emscripten's JavaScript ones, which
+# Asyncify (Binaryen of Debian 12) can handle (TESSERA_WEB_PAGE, preset
+# web-page). Memory grows as the game needs it.
+option(TESSERA_WEB_PAGE "Build the page's program (JavaScript exceptions) instead of the Node.js ones" OFF)
+if(TESSERA_WEB_PAGE)
+  set(TESSERA_WEB_EXCEPTIONS "-fexceptions")
+else()
+  set(TESSERA_WEB_EXCEPTIONS "-fwasm-exceptions")
+endif()
+set(CMAKE_C_FLAGS_INIT "${TESSERA_WEB_EXCEPTIONS}")
+set(CMAKE_CXX_FLAGS_INIT "${TESSERA_WEB_EXCEPTIONS}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${TESSERA_WEB_EXCEPTIONS} -sALLOW_MEMORY_GROWTH=1")
 
 # Programs and tests run under Node.js.
 find_program(TESSERA_NODE NAMES node nodejs REQUIRED)

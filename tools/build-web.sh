@@ -56,8 +56,15 @@ log "$node_dir/tessera: $(du -k "$node_dir/tessera.wasm" | cut -f1) KiB of WebAs
 
 # The page's game, and the demos made by the Linux tool (the WebAssembly one
 # has no threads to paint them with).
+# Its own build folder: JavaScript exceptions, which Asyncify can unwind.
 start=$(date +%s)
-cmake --build build/wasm -j"${JOBS:-2}" --target tessera-page
+mkdir -p build/wasm-page
+if [ "$(cat build/wasm-page/libraries.txt 2>/dev/null)" != "$TESSERA_WEB_PREFIX" ]; then
+  rm -f build/wasm-page/CMakeCache.txt
+  echo "$TESSERA_WEB_PREFIX" >build/wasm-page/libraries.txt
+fi
+cmake --preset web-page >/dev/null
+cmake --build build/wasm-page -j"${JOBS:-2}" --target tessera-page
 log "the page's tessera.js and tessera.wasm built ($(( $(date +%s) - start )) s)"
 linux=${LINUX_BUILD:-build/default}
 if [ ! -x "$linux/tessera-tool" ]; then
@@ -68,7 +75,7 @@ fi
 site=build/web
 rm -rf "$site"
 mkdir -p "$site/data"
-cp packaging/web/index.html packaging/web/page.js build/wasm/page/tessera.js build/wasm/page/tessera.wasm "$site/"
+cp packaging/web/index.html packaging/web/page.js build/wasm-page/page/tessera.js build/wasm-page/page/tessera.wasm "$site/"
 packager=(python3 /usr/share/emscripten/tools/file_packager.py)
 demos=$(mktemp -d)
 trap 'rm -rf "$demos"' EXIT

@@ -127,6 +127,10 @@ async function click(page, fx, fy) {
     let apart = Infinity;
     const startMenu = path.join(outDir, "start-menu.png");
     for (let tries = 0; tries < 40 && apart !== 0; tries++) {
+      // The pointer moves onto "New Game" again: the menu draws the pointer it
+      // was last told of once it is up.
+      await page.mouse.move(onNewGame.x + 1, onNewGame.y);
+      await page.mouse.move(onNewGame.x, onNewGame.y);
       await sleep(500);
       apart = pixelsApart(await shootFrame(page, startMenu), linuxStartMenu);
     }

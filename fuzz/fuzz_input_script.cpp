@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/input_script.h"
 #include "fuzz_support.h"
+#include "platform/headless/input_script.h"
 
 using namespace tessera;
 

@@ -8,6 +8,9 @@
 
 namespace tessera::tool {
 
+using content::MakeHostDirs;
+using content::WriteHostFile;
+
 namespace {
 
 // The icon in the units of a 256 x 256 view box. The PNG painter and the SVG

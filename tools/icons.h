@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "tool_common.h"
+#include "content/common.h"
 
 namespace tessera::tool {
+
+using content::Canvas;
+using content::Colour;
 
 // The sides of the PNG icons written next to the scalable one.
 inline constexpr int ICON_SIDES[] = {48, 128, 256};

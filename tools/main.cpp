@@ -5,11 +5,8 @@
 #include <vector>
 
 #include "app/version.h"
-#include "archive.h"
-#include "demo.h"
+#include "commands.h"
 #include "icons.h"
-#include "import.h"
-#include "lint.h"
 #include "platform/process.h"
 
 namespace {

@@ -83,15 +83,7 @@ bool RemoveFile(const std::string& composed) { return HostRemove(HostPath(compos
 bool MakeDirectory(const std::string& composed) { return HostMakeFolder(HostPath(composed)); }
 
 bool WriteFileAtomically(const std::string& composed, const void* bytes, size_t size) {
-  std::string host = HostPath(composed);
-  std::string temp = host + ".tmp";
-  int fd = HostCreate(temp);
-  if (fd < 0) return false;
-  bool ok = HostWrite(fd, bytes, size) && HostSync(fd);
-  if (!HostClose(fd)) ok = false;
-  if (ok && !HostReplace(temp, host)) ok = false;
-  if (!ok) HostRemove(temp);
-  return ok;
+  return HostWriteFileAtomically(HostPath(composed), bytes, size);
 }
 
 bool StatFile(const std::string& hostPath, FileStamp& stamp) {

@@ -1,5 +1,6 @@
 #pragma once
-// The game's state machine: the current state, the level chain and the main loop.
+// Where the game is: the state the main loop dispatches on, the level being
+// played, and the timers the rules run on. The loop itself is the flow's.
 #include <cstdint>
 
 #include "app/frame_pump.h"
@@ -28,8 +29,6 @@ extern char CurrentLevelName[128];
 extern int32_t LastHoveredButton;
 extern IntervalTimer SecondTimer;
 extern IntervalTimer ExplosionTimer;
-
-void GameMainLoop();
 
 // Sets CurrentLevelName, cut to 127 bytes.
 void SetCurrentLevelName(const char* name);

@@ -26,7 +26,7 @@ std::unique_ptr<MovieDecoder> OpenFfmpegMovie(const std::string& hostPath, std::
 // 16384 pixels a side) or the encoder fails.
 bool EncodePng(const uint8_t* rgb, int width, int height, int stride, std::vector<uint8_t>& png,
                std::string& error);
-// EncodePng written to `path` (a composed or host path) by atomic replace.
+// EncodePng written to `path` (a host path) by atomic replace.
 bool WritePngFile(const std::string& path, const uint8_t* rgb, int width, int height, int stride,
                   std::string& error);
 

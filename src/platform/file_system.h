@@ -42,6 +42,9 @@ bool HostWrite(int handle, const void* bytes, size_t size);
 bool HostSync(int handle);
 bool HostClose(int handle);
 bool HostReplace(const std::string& from, const std::string& to);
+// The steps above for a whole file: written as `path`.tmp, then moved over
+// `path`; on failure nothing is left under either name but the old file.
+bool HostWriteFileAtomically(const std::string& path, const void* bytes, size_t size);
 
 // The size of an open file; false when it is not a plain file.
 bool HostFileSize(std::FILE* file, uint64_t& size);

@@ -3,11 +3,9 @@
 // by the play screen and the option menu. They draw from the state the play
 // input keeps; they change nothing.
 
-namespace tessera {
+#include "game/text_places.h"
 
-// The question in the box ("Confirm") and a play button's hint (its hintKey).
-constexpr int CONFIRM_TEXT_SIZE = 24;
-constexpr int PLAY_HINT_SIZE = 24;
+namespace tessera {
 
 void DrawConfirmBox();
 void DrawPlayButtonHint();

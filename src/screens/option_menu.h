@@ -4,13 +4,11 @@
 #include <cstdint>
 
 #include "game/rules.h"
+#include "game/text_places.h"
 
 namespace tessera {
 
 constexpr int32_t OPTION_PAGE_LOAD_SLOTS = 3;
-
-// The pages' captions: "Save", "Load", "Setting", "RestartGame", "ExitGame".
-constexpr int OPTION_CAPTION_SIZE = 20;
 
 // Areas of the settings page, tested in this order.
 enum SettingsArea : int32_t {

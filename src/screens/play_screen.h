@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "game/text_places.h"
+
 namespace tessera {
 
 enum PlayScreenMode : int {
@@ -43,9 +45,6 @@ constexpr std::array<ClockSegment, 60> MakeClockSegments() {
 inline constexpr std::array<ClockSegment, 60> CLOCK_SEGMENTS = MakeClockSegments();
 
 constexpr ScreenPoint DIRECTION_MARKS[4] = {{38, 398}, {38, 460}, {7, 429}, {69, 429}};
-
-// The level's title on the plate at the top left.
-constexpr int LEVEL_TITLE_SIZE = 20;
 
 void DrawPlayScreen(int mode);
 void DrawSpiders();

@@ -4,13 +4,9 @@
 #include <cstdint>
 
 #include "game/rules.h"
+#include "game/text_places.h"
 
 namespace tessera {
-
-// Captions are drawn with no extra spacing and wrap this many pixels after
-// their left edge.
-constexpr int CAPTION_SPACING = 0;
-constexpr int CAPTION_WRAP = 800;
 
 // RenderText into the back buffer with CAPTION_SPACING and CAPTION_WRAP.
 void DrawCaption(int size, uint16_t colour, int x, int y, const char* text);

@@ -2,14 +2,14 @@
 // The ten save slots as the save and load pages list them.
 #include <cstdint>
 
+#include "game/text_places.h"
+
 namespace tessera {
 
 constexpr int32_t SLOT_LEFT = 257;
 constexpr int32_t SLOT_RIGHT = 553;
 constexpr int32_t SLOT_TOP = 142;
 constexpr int32_t SLOT_PITCH = 36;
-// A slot's texts: "Empty", or the level and the time it was saved.
-constexpr int SLOT_TEXT_SIZE = 24;
 
 struct SaveRecord;
 

@@ -4,6 +4,8 @@
 // the choice of the next level and the closing picture or movie.
 #include <cstdint>
 
+#include "game/text_places.h"
+
 namespace tessera {
 
 // Door offsets: 0 closed (the travel picture covers the screen), 400 open.
@@ -17,7 +19,6 @@ constexpr uint32_t DOOR_STEP_MS = 25;
 constexpr int32_t TALK_HEAD_BOTTOM = 396;
 constexpr int32_t TALK_BAR_X = 148, TALK_BAR_Y = 396;
 constexpr int32_t TALK_TEXT_X = 175, TALK_TEXT_Y = 425;
-constexpr int32_t TALK_TEXT_SIZE = 20, TALK_TEXT_SPACING = 2, TALK_WRAP = 440;
 constexpr int32_t TALK_LINE_PITCH = TALK_TEXT_SIZE + 2;
 
 // The selection line the player chose in the last closing talk that offered one.

@@ -13,7 +13,6 @@
 
 #include "app/engine_config.h"
 #include "app/files.h"
-#include "app/input_script.h"
 #include "app/profile.h"
 #include "game/game_state.h"
 #include "game/level_definition.h"
@@ -25,6 +24,7 @@
 #include "gfx/text.h"
 #include "media/movie.h"
 #include "platform/backends.h"
+#include "platform/headless/input_script.h"
 #include "platform/movie.h"
 #include "screens/slot_list.h"
 #include "support/test_support.h"

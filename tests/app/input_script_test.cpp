@@ -1,4 +1,4 @@
-#include "app/input_script.h"
+#include "platform/headless/input_script.h"
 
 #include <gtest/gtest.h>
 

@@ -74,7 +74,7 @@ TEST_F(ProfileTest, EveryCallSeesTheCurrentContent) {
   EXPECT_EQ(Read(p, "a", "k"), "old");
   dir.Write("sub/Test.ini", "[a]\nk=a new and longer value\n");  // no cache clearing here
   EXPECT_EQ(Read(p, "a", "k"), "a new and longer value");
-  std::remove((dir / "sub/Test.ini").c_str());
+  ASSERT_NO_FATAL_FAILURE(test::RemoveOrFail(dir / "sub/Test.ini"));
   EXPECT_EQ(Read(p, "a", "k"), "DEF");
 }
 
@@ -92,7 +92,7 @@ TEST_F(ProfileTest, ChangesOfEveryKindAreSeenByTheNextLookup) {
       std::filesystem::rename(dir / "sub/next.tmp", file, ec);
       ASSERT_FALSE(ec) << ec.message();
     } else {
-      std::remove(file.c_str());  // deleted, then made again
+      ASSERT_NO_FATAL_FAILURE(test::RemoveOrFail(file));  // deleted, then made again
       EXPECT_EQ(Read(p, "a", "k"), "DEF");
       dir.Write("sub/Test.ini", next);
     }

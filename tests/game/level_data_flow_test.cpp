@@ -2,7 +2,6 @@
 // that cannot be played, a missing text file.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,7 +79,7 @@ TEST_F(LevelDataFlowTest, TooManyLayersAndUnknownLevelsAreRefused) {
 
 TEST_F(LevelDataFlowTest, GameWithoutItsTextsStillPlaysToTheEnd) {
   test::BuildCampaign(dir_);
-  std::remove((dir_ / "Localization/Localization.txt").c_str());
+  ASSERT_NO_FATAL_FAILURE(test::RemoveOrFail(dir_ / "Localization/Localization.txt"));
   const test::RunResult r = Autoplay();
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_TRUE(Saw("2 1 Level01")) << test::ReadText(dir_ / "trace.txt");

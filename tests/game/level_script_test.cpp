@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -74,7 +73,9 @@ TEST_F(LevelScriptTest, LayersOnlySectionTakesEveryOtherDefault) {
 TEST_F(LevelScriptTest, MissingSectionOrScriptReadsAsDefaultsAndIsRefused) {
   WriteScript(IniText().Section("Level00").Key("LevelName", "First"));
   for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1) std::remove(Path("Script/ScriptEntry.txt").c_str());
+    if (pass == 1) {
+      ASSERT_NO_FATAL_FAILURE(test::RemoveOrFail(Path("Script/ScriptEntry.txt")));
+    }
     const LevelDefinitionRecord level = Read("Level07");
     EXPECT_EQ(level.SectionFound, 0);
     EXPECT_EQ(level.BlendPictureNum, 2);

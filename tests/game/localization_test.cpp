@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -65,7 +64,7 @@ TEST_F(LocalizationTest, PackagedReadsTheDatFileAndIgnoresTheLooseOne) {
   Write("Localization.dat", IniText().Section("Menu").Key("Save", "packaged save").str());
   EngineConfig.Packaged = 1;
   EXPECT_EQ(Look("Save", TEXT_MENU), "packaged save");
-  std::remove(Path("Localization/Localization.txt").c_str());
+  ASSERT_NO_FATAL_FAILURE(test::RemoveOrFail(Path("Localization/Localization.txt")));
   EXPECT_EQ(Look("Save", TEXT_MENU), "packaged save");
   EngineConfig.Packaged = 0;
   EXPECT_EQ(Look("Save", TEXT_MENU), "");  // the loose file is gone
@@ -96,7 +95,7 @@ TEST_F(LocalizationTest, EveryLookupSeesTheCurrentFile) {
   EXPECT_EQ(Look("Save", TEXT_MENU), "Save game");
   Write("Localization/Localization.txt", IniText().Section("Menu").Key("Save", "Saved differently").str());
   EXPECT_EQ(Look("Save", TEXT_MENU), "Saved differently");
-  std::remove(Path("Localization/Localization.txt").c_str());
+  ASSERT_NO_FATAL_FAILURE(test::RemoveOrFail(Path("Localization/Localization.txt")));
   EXPECT_EQ(Look("Save", TEXT_MENU), "");
 }
 

@@ -85,7 +85,7 @@ TEST_F(MovieFlowTest, EscapeEndsTheOpeningMovieAndTheGameGoesOn) {
 }
 
 TEST_F(MovieFlowTest, MissingOpeningMovieIsLoggedOnceAndSkipped) {
-  std::remove((dir_ / "work/movie/begin.avi").c_str());
+  ASSERT_NO_FATAL_FAILURE(RemoveOrFail(dir_ / "work/movie/begin.avi"));
   RunResult run = Run("");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const std::string log = ReadText(dir_ / "work/log.txt");

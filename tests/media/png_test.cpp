@@ -8,11 +8,9 @@ extern "C" {
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/backends.h"
+#include "support/test_support.h"
 
 namespace tessera {
 namespace {
@@ -52,13 +50,11 @@ TEST(Png, WrittenFileDecodesToTheSamePixelsAndRowsFollowTheStride) {
       rows[y * stride + x] = static_cast<uint8_t>(x * 7 + y * 31);
       expected.push_back(rows[y * stride + x]);
     }
-  const auto path = std::filesystem::temp_directory_path() / "tessera_png_test.png";
+  test::ScratchDir dir;
+  const std::string path = dir / "written.png";
   std::string error;
-  ASSERT_TRUE(WritePngFile(path.string(), rows.data(), width, height, stride, error)) << error;
-  std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();  // an open file cannot be removed on every system
-  std::filesystem::remove(path);
+  ASSERT_TRUE(WritePngFile(path, rows.data(), width, height, stride, error)) << error;
+  const std::vector<uint8_t> png = test::ReadBytes(path);
   ASSERT_GE(png.size(), 8u);
   EXPECT_EQ(0, std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8));
   int w = 0, h = 0;

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/input_script.h"
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
+#include "platform/headless/input_script.h"
 #include "support/test_support.h"
 
 namespace tessera {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "app/engine_config.h"
 #include "app/profile.h"
 #include "gfx/pixel_format.h"
@@ -70,6 +72,8 @@ void ScratchDir::Write(const std::string& relative, const std::string& bytes) co
   fs::create_directories(full.parent_path());
   std::ofstream out(full, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  ASSERT_TRUE(out) << "cannot write " << path_ << "/" << relative;
 }
 
 void ScratchDir::Write(const std::string& relative, const std::vector<uint8_t>& bytes) const {
@@ -109,6 +113,13 @@ std::string ReadText(const std::string& path) {
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::string text = ReadText(path);
   return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+void RemoveOrFail(const std::string& path) {
+  std::error_code ec;
+  const bool removed = fs::remove(HostFsPath(path), ec);
+  ASSERT_FALSE(ec) << "cannot remove " << path << ": " << ec.message();
+  ASSERT_TRUE(removed) << "cannot remove " << path << ": it is not there";
 }
 
 RunResult RunCommand(const std::string& command) {

@@ -66,6 +66,12 @@ class ScopedWorkDir {
 std::string ReadText(const std::string& path);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
+// Removes a file the test expects to be there; a file that is missing or cannot
+// be removed (on Windows, one that a process holds open) fails the test with the
+// path and the system's reason, rather than leaving the test to check a file
+// that is still there.
+void RemoveOrFail(const std::string& path);
+
 struct RunResult {
   int exitCode = -1;
   std::string output;  // standard output and standard error together

@@ -37,6 +37,25 @@ class BrokenDemo : public ::testing::Test {
   std::string game_;
 };
 
+// The copy shares its files with the demo every other test process reads: an
+// edit that wrote through a link would change what they all see.
+TEST_F(BrokenDemo, EditsOfTheCopyNeverReachTheSharedDemo) {
+  const std::string& demo = SharedDemo(true);
+  const std::vector<uint8_t> picture = ReadBytes(demo + "/Picture/Level02_1.bmp");
+  const std::string system = ReadText(demo + "/System.ini");
+  ASSERT_FALSE(picture.empty());
+  ASSERT_FALSE(system.empty());
+  ReplaceFile(At("Picture/Level02_1.bmp"), SolidBmp(4, 4));
+  SetProfileValue(At("System.ini"), "setting", "windowed", std::string("false"));
+  RemoveFile(At("begin02.bmp"));
+  EXPECT_TRUE(ReadBytes(At("Picture/Level02_1.bmp")) == SolidBmp(4, 4));
+  EXPECT_NE(ReadText(At("System.ini")), system);
+  EXPECT_FALSE(fs::exists(At("begin02.bmp")));
+  EXPECT_TRUE(ReadBytes(demo + "/Picture/Level02_1.bmp") == picture);
+  EXPECT_EQ(ReadText(demo + "/System.ini"), system);
+  EXPECT_TRUE(fs::exists(demo + "/begin02.bmp"));
+}
+
 TEST_F(BrokenDemo, EveryGeneratedVariantIsClean) {
   LintRun loose = Lint(game_);
   EXPECT_EQ(loose.exitCode, 0) << loose.Dump();

@@ -1,5 +1,7 @@
 #include "tools/tool_fixtures.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -54,6 +56,12 @@ std::string CachedGame(const std::string& variant, const std::string& makeArgs) 
   std::string key = variant + "-" + std::to_string(size) + "-" + std::to_string(stamp);
   fs::path ready = cache / key;
   HostFileLock lock(HostPathString(cache / (variant + ".lock")));
+  // Without the lock two processes would make the folder at once, and one could
+  // clear away what the other is reading.
+  if (!lock.Held()) {
+    ADD_FAILURE() << "cannot lock " << HostPathString(cache / (variant + ".lock"));
+    return std::string();
+  }
   if (!fs::exists(ready / "game", ec)) {
     // Folders of older builds of the tool, and any left by a process that died
     // while making one, are of no use any more.
@@ -64,7 +72,10 @@ std::string CachedGame(const std::string& variant, const std::string& makeArgs) 
     fs::path building = cache / ("building-" + key + "-" + std::to_string(CurrentProcessId()));
     fs::remove_all(building, ec);
     RunResult r = RunTool("make-demo " + Quote(HostPathString(building / "game")) + makeArgs);
-    if (r.exitCode == 0) fs::rename(building, ready, ec);
+    if (r.exitCode != 0) ADD_FAILURE() << "make-demo" << makeArgs << " failed:\n" << r.output;
+    else if (fs::rename(building, ready, ec); ec)
+      ADD_FAILURE() << "cannot rename " << HostPathString(building) << " to " << HostPathString(ready) << ": "
+                    << ec.message();
     fs::remove_all(building, ec);
   }
   return fs::exists(ready / "game", ec) ? HostPathString(ready / "game") : std::string();
@@ -84,29 +95,42 @@ const std::string& SharedDemo(bool loose) {
 }
 
 void DeepCopy(const std::string& from, const std::string& to) {
-  fs::copy(from, to, fs::copy_options::recursive);
+  std::error_code ec;
+  fs::copy(HostFsPath(from), HostFsPath(to), fs::copy_options::recursive, ec);
+  ASSERT_FALSE(ec) << "cannot copy " << from << " to " << to << ": " << ec.message();
 }
 
 void LinkCopy(const std::string& from, const std::string& to) {
-  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::create_hard_links);
+  // Windows is the system whose paths take '\' between folders (see the header).
+  if constexpr (fs::path::preferred_separator != '/') {
+    DeepCopy(from, to);
+  } else {
+    std::error_code ec;
+    fs::copy(HostFsPath(from), HostFsPath(to), fs::copy_options::recursive | fs::copy_options::create_hard_links, ec);
+    ASSERT_FALSE(ec) << "cannot link " << from << " to " << to << ": " << ec.message();
+  }
 }
 
 void ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const fs::path target = HostFsPath(path);
   std::error_code ec;
-  fs::remove(path, ec);
-  fs::create_directories(fs::path(path).parent_path(), ec);
-  std::ofstream out(path, std::ios::binary);
+  // Writing into a linked file would change every other name of it: the link
+  // goes first, then a new file takes its name.
+  fs::remove(target, ec);
+  ASSERT_FALSE(ec) << "cannot remove " << path << ": " << ec.message();
+  fs::create_directories(target.parent_path(), ec);
+  ASSERT_FALSE(ec) << "cannot make the folder of " << path << ": " << ec.message();
+  std::ofstream out(target, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  ASSERT_TRUE(out) << "cannot write " << path;
 }
 
 void ReplaceFile(const std::string& path, const std::string& text) {
   ReplaceFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-void RemoveFile(const std::string& path) {
-  std::error_code ec;
-  fs::remove(path, ec);
-}
+void RemoveFile(const std::string& path) { RemoveOrFail(path); }
 
 namespace {
 std::string Lower(std::string s) {

@@ -16,17 +16,26 @@ std::string Quote(const std::string& s);
 std::vector<uint8_t> SolidBmp(int width, int height, uint8_t r = 90, uint8_t g = 120, uint8_t b = 200);
 
 // A demo folder (English) generated once per build of the tool and shared by
-// every test process; never change it, copy it.
+// every test process, read by several at once: never change it, nor run the
+// game in it (the game writes its log there); copy it. Empty, with the test
+// failed, when it cannot be made.
 const std::string& SharedDemo(bool loose);
 
 // A full copy (no links): for a tool that rewrites the files it is given.
 void DeepCopy(const std::string& from, const std::string& to);
 
-// Copies a folder tree with hard links; change files only through ReplaceFile.
+// A copy of a folder tree for one test to change, made cheaply: on Linux its
+// files are hard links to the original's, so they must only be read, replaced
+// (ReplaceFile, SetProfileValue) or removed, never written in place. On Windows
+// it is a full copy: there a file that another process holds open cannot be
+// removed or replaced under any of its names, so links would let one test's
+// reading make another's edits fail.
 void LinkCopy(const std::string& from, const std::string& to);
-// Unlinks and writes anew, so the shared original is never touched.
+// Removes the file (breaking its link) and writes a new one, so a shared
+// original is never touched; a failed step fails the test.
 void ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void ReplaceFile(const std::string& path, const std::string& text);
+// Removes a file that must be there (RemoveOrFail).
 void RemoveFile(const std::string& path);
 
 // Sets (or, with no value, removes) a key of a profile-format file; a section

@@ -10,9 +10,9 @@ extern "C" {
 #include <cstring>
 #include <memory>
 
-#include "app/files.h"
 #include "platform/backends.h"
 #include "platform/ffmpeg/ffmpeg_handles.h"
+#include "platform/file_system.h"
 
 namespace tessera {
 
@@ -72,7 +72,7 @@ bool WritePngFile(const std::string& path, const uint8_t* rgb, int width, int he
                   std::string& error) {
   std::vector<uint8_t> png;
   if (!EncodePng(rgb, width, height, stride, png, error)) return false;
-  if (!WriteFileAtomically(path, png.data(), png.size())) {
+  if (!HostWriteFileAtomically(path, png.data(), png.size())) {
     error = "cannot write " + path;
     return false;
   }

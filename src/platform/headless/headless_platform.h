@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input_script.h"
+#include "platform/headless/input_script.h"
 #include "platform/platform.h"
 
 namespace tessera {

@@ -10,7 +10,6 @@
 #include <ctime>
 #include <vector>
 
-#include "app/log.h"
 #include "platform/backends.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -393,7 +392,7 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
       SDL_SetWindowSize(window_, desktop_.width, desktop_.height);
     }
     if (SDL_SetWindowFullscreen(window_, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-      WriteLog((std::string("cannot switch full screen: ") + SDL_GetError()).c_str());
+      Log(std::string("cannot switch full screen: ") + SDL_GetError());
       return;
     }
     fullScreen_ = !leaving;
@@ -426,7 +425,11 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
         line = "screenshot: " + error;
     }
     std::fprintf(stderr, "tessera: %s\n", line.c_str());
-    WriteLog(line.c_str());
+    Log(line);
+  }
+
+  void Log(const std::string& line) {
+    if (options_.log) options_.log(line);
   }
 
   SdlOptions options_;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -26,6 +27,9 @@ struct SdlOptions {
   // Told once how the player left the window: when it is closed (the game ends
   // at once then) or when the display is released at the end of the game.
   std::function<void(const WindowChoice&)> remember;
+  // Lines for the game's log (a failed switch to full screen, a screenshot
+  // taken); none are kept when empty.
+  std::function<void(const std::string&)> log;
 };
 
 class SdlPlatform : public Platform {

@@ -1,0 +1,597 @@
+#include "content/import.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+
+#include "app/files.h"
+#include "app/profile.h"
+#include "content/archive.h"
+#include "content/campaign.h"
+#include "content/demo.h"
+#include "content/lint.h"
+#include "content/pictures.h"
+#include "content/sounds.h"
+#include "content/text_layout.h"
+#include "content/texts.h"
+#include "gfx/bmp.h"
+#include "platform/codecs.h"
+#include "platform/file_system.h"
+
+namespace tessera::content {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int BOARD_SIDE = 500;
+// Larger files and pictures are refused before anything is allocated for them:
+// no camera picture comes near, and the decoder would need gigabytes.
+constexpr size_t MAX_PICTURE_FILE = 256u << 20;
+constexpr int64_t MAX_PICTURE_PIXELS = 100'000'000;
+constexpr int MAX_TITLE_BYTES = 12;  // what the play screen's title plate holds
+
+bool ParseNumber(const std::string& text, int& out) {
+  if (text.empty() || text.size() > 9) return false;
+  int sign = 1;
+  size_t at = 0;
+  if (text[0] == '-') {
+    sign = -1;
+    at = 1;
+  }
+  if (at == text.size()) return false;
+  int v = 0;
+  for (; at < text.size(); ++at) {
+    if (text[at] < '0' || text[at] > '9') return false;
+    v = v * 10 + (text[at] - '0');
+  }
+  out = sign * v;
+  return true;
+}
+
+}  // namespace
+
+bool ParseImportArgs(const std::vector<std::string>& args, ImportOptions& out, std::string& error) {
+  out = ImportOptions{};
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() < 2 || a.compare(0, 2, "--") != 0) {
+      positional.push_back(a);
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      error = a + " needs a value";
+      return false;
+    }
+    const std::string& v = args[++i];
+    auto number = [&](int lo, int hi, int& target, const char* what) {
+      int n = 0;
+      if (!ParseNumber(v, n) || n < lo || n > hi) {
+        error = a + " '" + v + "': " + what;
+        return false;
+      }
+      target = n;
+      return true;
+    };
+    if (a == "--title") {
+      out.title = v;
+    } else if (a == "--pieces") {
+      if (!number(25, 100, out.pieces, "piece side must be 25, 50 or 100")) return false;
+      if (PieceSizeDigit(out.pieces) < 0) {
+        error = a + " '" + v + "': piece side must be 25, 50 or 100";
+        return false;
+      }
+    } else if (a == "--layers") {
+      if (!number(2, 5, out.layers, "the picture and 1 to 4 decoys: 2 to 5 layers")) return false;
+    } else if (a == "--time") {
+      if (!number(30, 3600, out.time, "seconds from 30 to 3600")) return false;
+    } else if (a == "--stones") {
+      if (!number(0, 100, out.stones, "percent from 0 to 100")) return false;
+    } else if (a == "--spiders") {
+      if (!number(0, 5, out.spiders, "the game takes 0 to 5 spiders")) return false;
+    } else {
+      error = "unknown option " + a;
+      return false;
+    }
+  }
+  if (positional.size() < 2) {
+    error = positional.empty() ? "no game folder given" : "no picture given";
+    return false;
+  }
+  out.dir = positional[0];
+  out.images.assign(positional.begin() + 1, positional.end());
+  if (out.title.empty()) {
+    error = "--title: empty title";
+    return false;
+  }
+  for (unsigned char c : out.title)
+    if (c < 0x20 || c == 0x7F || c == '[' || c == ']') {
+      error = "--title: control characters and brackets cannot stand in the level script";
+      return false;
+    }
+  // The title plate takes the title, a space and the picture's number.
+  size_t room = MAX_TITLE_BYTES - 1 - std::to_string(out.images.size()).size();
+  if (out.title.size() > room) {
+    error = "--title '" + out.title + "': at most " + std::to_string(room) + " bytes for " +
+            std::to_string(out.images.size()) + " pictures (the title plate holds " +
+            std::to_string(MAX_TITLE_BYTES) + " with the number)";
+    return false;
+  }
+  int cells = (BOARD_SIDE / out.pieces) * (BOARD_SIDE / out.pieces);
+  if (out.time != 0 && out.time < cells / 2) {
+    error = "--time " + std::to_string(out.time) + ": too short for " + std::to_string(cells) +
+            " pieces (at least " + std::to_string(cells / 2) + " seconds)";
+    return false;
+  }
+  return true;
+}
+
+int ImportTimeLimit(const ImportOptions& o) {
+  if (o.time > 0) return o.time;
+  int cells = (BOARD_SIDE / o.pieces) * (BOARD_SIDE / o.pieces);
+  int wrong = (cells * (o.layers - 1) + o.layers - 1) / o.layers;
+  return std::max(180, (wrong + 9) / 10 * 10);
+}
+
+// ---------------------------------------------------------------------------
+// Decoding
+
+namespace {
+
+
+// A square picture as shown, from the picture as stored and its EXIF
+// orientation (1 to 8; anything else leaves it as it is).
+Canvas Orient(const Canvas& in, int orientation) {
+  if (orientation < 2 || orientation > 8 || in.width != in.height) return in;
+  const int n = in.width, last = n - 1;
+  Canvas out(n, n);
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      int sx = x, sy = y;
+      switch (orientation) {
+        case 2: sx = last - x; break;
+        case 3: sx = last - x; sy = last - y; break;
+        case 4: sy = last - y; break;
+        case 5: sx = y; sy = x; break;
+        case 6: sx = y; sy = last - x; break;
+        case 7: sx = last - y; sy = last - x; break;
+        case 8: sx = last - y; sy = x; break;
+      }
+      std::memcpy(&out.rgb[(static_cast<size_t>(y) * n + x) * 3], &in.rgb[(static_cast<size_t>(sy) * n + sx) * 3], 3);
+    }
+  return out;
+}
+
+}  // namespace
+
+bool LoadSquarePicture(const std::string& path, int side, Canvas& out, std::string& error) {
+  std::error_code ec;
+  if (!fs::is_regular_file(HostFsPath(path), ec)) {
+    error = "not a readable file";
+    return false;
+  }
+  auto size = fs::file_size(HostFsPath(path), ec);
+  if (ec || size > MAX_PICTURE_FILE) {
+    error = ec ? "cannot read its size" : "larger than 256 MiB";
+    return false;
+  }
+  Bytes bytes;
+  if (!ReadHostFile(path, bytes)) {
+    error = "cannot be read";
+    return false;
+  }
+  SquarePicture square;
+  if (!DecodeSquarePicture(std::move(bytes), side, MAX_PICTURE_PIXELS, square, error)) return false;
+  out = Canvas(side, side);
+  out.rgb = std::move(square.rgb);
+  // Cameras store pictures as the sensor saw them and say how to turn them.
+  // The centred square turns with the picture, so turning it is enough.
+  if (square.orientation != 0) out = Orient(out, square.orientation);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Level script text
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = s.find_first_not_of(" \t\r");
+  if (a == std::string::npos) return "";
+  size_t b = s.find_last_not_of(" \t\r");
+  return s.substr(a, b - a + 1);
+}
+
+// Calls `line(begin, end)` for each line of the text (without its line break);
+// stops when it returns false.
+template <typename F>
+void ForEachLine(const std::string& text, F line) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t eol = text.find('\n', at);
+    size_t end = eol == std::string::npos ? text.size() : eol;
+    if (!line(at, end)) return;
+    at = end + 1;
+  }
+}
+
+// The section a line opens, or nothing.
+bool SectionOf(const std::string& line, std::string& name) {
+  std::string t = Trim(line);
+  if (t.empty() || t[0] != '[') return false;
+  size_t close = t.find(']');
+  if (close == std::string::npos) return false;
+  name = t.substr(1, close - 1);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ScriptSections(const std::string& text) {
+  std::vector<std::string> out;
+  ForEachLine(text, [&](size_t a, size_t b) {
+    std::string name;
+    if (SectionOf(text.substr(a, b - a), name)) out.push_back(name);
+    return true;
+  });
+  return out;
+}
+
+bool ReplaceProfileValue(std::string& text, const std::string& section, const std::string& key,
+                         const std::string& value) {
+  bool inside = false, seenSection = false, done = false;
+  ForEachLine(text, [&](size_t a, size_t b) {
+    std::string line = text.substr(a, b - a);
+    std::string name;
+    if (SectionOf(line, name)) {
+      // Only the first section of a name counts, as in the game's reader.
+      if (inside) return false;
+      inside = !seenSection && Lower(name) == Lower(section);
+      seenSection = seenSection || inside;
+      return true;
+    }
+    size_t eq = line.find('=');
+    if (!inside || eq == std::string::npos || Lower(Trim(line.substr(0, eq))) != Lower(key)) return true;
+    size_t valueEnd = b;
+    if (valueEnd > a && text[valueEnd - 1] == '\r') --valueEnd;
+    text.replace(a + eq + 1, valueEnd - (a + eq + 1), value);
+    done = true;
+    return false;
+  });
+  return done;
+}
+
+// ---------------------------------------------------------------------------
+// The game folder
+
+namespace {
+
+struct GameFolder {
+  std::string dir;
+  bool packaged = true;
+  DemoLanguage language = DemoLanguage::ChineseSimplified;
+  bool asciiOnly = false;  // a language whose code page this tool cannot write
+  std::string picturePath = "Picture", scriptPath = "Script", musicPath = "Localization";
+  std::string beginLevel;
+  std::string scriptFile;  // composed, relative to the folder
+  std::string Host(const std::string& composed) const { return HostPath(dir + "/" + composed); }
+};
+
+void ReadGameFolder(GameFolder& g) {
+  std::string ini = g.Host("System.ini");
+  auto read = [&](const char* section, const char* key, const char* def) {
+    return ReadProfileString(section, key, def, 128, ini);
+  };
+  g.packaged = read("setting", "packaged", "true") != "false";
+  std::string language = read("setting", "language", "ChineseSimplify");
+  g.language = language == "English"              ? DemoLanguage::English
+               : language == "ChineseTraditional" ? DemoLanguage::ChineseTraditional
+                                                  : DemoLanguage::ChineseSimplified;
+  g.asciiOnly = language == "English" || language == "Japanese";
+  g.picturePath = read("path", "PicturePath", "Picture");
+  g.scriptPath = read("path", "ScriptPath", "Script");
+  g.musicPath = read("path", "MusicPath", "Localization");
+  g.beginLevel = read("debug", "BeginLevel", "");
+  g.scriptFile = g.packaged ? "Script.dat" : g.scriptPath + "\\ScriptEntry.txt";
+}
+
+std::string Two(int n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", n);
+  return buf;
+}
+
+// Where the pictures of the picture folder are kept: members of one archive, or
+// loose files.
+class PictureStore {
+ public:
+  explicit PictureStore(const GameFolder& g) : g_(g) {}
+
+  bool Open(std::string& error) {
+    if (!g_.packaged) return true;
+    archive_ = ArchiveForPath((g_.picturePath + "\\x.bmp").c_str());
+    // Only a picture archive may be repacked; the script and texts are text files.
+    if (archive_ != "Menu.dat" && archive_ != "Picture.dat" && archive_ != "Head.dat") {
+      error = "the game takes its level pictures from " + archive_ + " (PicturePath=" + g_.picturePath +
+              "), which is not a picture archive";
+      return false;
+    }
+    Bytes file;
+    if (!ReadHostFile(g_.Host(archive_), file)) return true;  // a new archive
+    std::vector<ArchiveEntry> entries;
+    std::string why;
+    if (!ReadArchiveIndex(file, entries, why)) {
+      error = archive_ + ": " + why;
+      return false;
+    }
+    for (const ArchiveEntry& e : entries) members_.push_back({e.name, MemberBytes(file, e)});
+    return true;
+  }
+
+  bool Has(const std::string& name) const {
+    if (!g_.packaged) {
+      std::error_code ec;
+      return fs::exists(HostFsPath(g_.Host(g_.picturePath + "\\" + name)), ec);
+    }
+    for (const ArchiveMember& m : members_)
+      if (m.name == name) return true;
+    for (const ArchiveMember& m : added_)
+      if (m.name == name) return true;
+    return false;
+  }
+
+  void Add(const std::string& name, Bytes data) { added_.push_back({name, std::move(data)}); }
+  size_t Count() const { return members_.size() + added_.size(); }
+  const std::string& Archive() const { return archive_; }
+
+  bool Write(std::string& error) {
+    if (!g_.packaged) {
+      for (const ArchiveMember& m : added_) {
+        std::string path = g_.Host(g_.picturePath + "\\" + m.name);
+        if (!WriteHostFile(path, m.data)) {
+          error = "cannot write " + path;
+          return false;
+        }
+      }
+      return true;
+    }
+    std::vector<ArchiveMember> all = members_;
+    all.insert(all.end(), added_.begin(), added_.end());
+    Bytes packed;
+    if (!PackArchive(all, packed, error)) {
+      error = archive_ + ": " + error;
+      return false;
+    }
+    if (!WriteHostFile(g_.Host(archive_), packed)) {
+      error = "cannot write " + g_.Host(archive_);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  const GameFolder& g_;
+  std::string archive_;
+  std::vector<ArchiveMember> members_;
+  std::vector<ArchiveMember> added_;
+};
+
+// The levels a new game can reach, and the keys through which they end it.
+struct Chain {
+  std::set<std::string> sections;  // lower case
+  std::vector<std::pair<std::string, std::string>> ends;  // section, key
+  std::string music;  // of the first level that ends the game
+};
+
+Chain ReadChain(const GameFolder& g, const std::string& scriptText) {
+  Chain c;
+  for (const std::string& s : ScriptSections(scriptText)) c.sections.insert(Lower(s));
+  std::string path = g.Host(g.scriptFile);
+  auto read = [&](const std::string& s, const std::string& key, const char* def) {
+    return ReadProfileString(s.c_str(), key.c_str(), def, 128, path);
+  };
+  std::vector<std::string> todo;
+  std::set<std::string> seen;
+  auto visit = [&](const std::string& name) {
+    if (Lower(name) == "gameend" || !c.sections.count(Lower(name)) || !seen.insert(Lower(name)).second) return;
+    todo.push_back(name);
+  };
+  if (!g.beginLevel.empty() && g.beginLevel != "GameBegin") visit(g.beginLevel);
+  visit("Level00");
+  // Depth first with the first exit last, so the ends are found in play order.
+  std::reverse(todo.begin(), todo.end());
+  while (!todo.empty()) {
+    std::string level = todo.back();
+    todo.pop_back();
+    int choices = std::clamp(ParseDecimal(read(level, "SelectionTalkNum", "0").c_str()), 0, 5);
+    std::vector<std::string> keys;
+    if (choices == 0) keys.push_back("Goto");
+    for (int i = 0; i < choices; ++i) keys.push_back("Goto" + Two(i));
+    std::vector<std::string> next;
+    for (const std::string& key : keys) {
+      std::string target = read(level, key, "Level00");
+      if (Lower(target) == "gameend") {
+        c.ends.push_back({level, key});
+        if (c.music.empty()) c.music = read(level, "BGMusicName", "");
+      } else {
+        next.push_back(target);
+      }
+    }
+    for (auto it = next.rbegin(); it != next.rend(); ++it) visit(*it);
+  }
+  return c;
+}
+
+}  // namespace
+
+bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& error, std::FILE* progress) {
+  report = ImportReport{};
+  // Every picture is read before anything is written, so a folder of unreadable
+  // files leaves the game as it was.
+  struct Decoded {
+    size_t index;
+    Canvas canvas;
+  };
+  std::vector<Decoded> pictures;
+  const size_t total = o.images.size();
+  for (size_t i = 0; i < total; ++i) {
+    Canvas c;
+    std::string why;
+    if (!LoadSquarePicture(o.images[i], BOARD_SIDE, c, why)) {
+      report.skipped.push_back(o.images[i] + ": " + why);
+      if (progress) std::fprintf(progress, "[%zu/%zu] %s: skipped, %s\n", i + 1, total, o.images[i].c_str(), why.c_str());
+      continue;
+    }
+    pictures.push_back({i, std::move(c)});
+  }
+  if (pictures.empty()) {
+    error = "none of the " + std::to_string(o.images.size()) + " pictures could be read";
+    return false;
+  }
+
+  GameFolder g;
+  g.dir = o.dir;
+  std::error_code ec;
+  const bool fresh = !fs::exists(HostFsPath(HostPath(o.dir + "/System.ini")), ec);
+  ClearProfileCache();
+  if (fresh) {
+    g.language = DemoLanguage::English;  // the game made below
+    g.asciiOnly = true;
+  } else {
+    ReadGameFolder(g);
+  }
+  std::string title;
+  if (!EncodeForLanguage(o.title, g.language, title) || (g.asciiOnly && title != o.title)) {
+    error = "--title '" + o.title + "' cannot be written in this game's language";
+    return false;
+  }
+  if (title.size() + 1 + std::to_string(pictures.size()).size() > MAX_TITLE_BYTES) {
+    error = "--title '" + o.title + "' is too long in this game's code page";
+    return false;
+  }
+  if (fresh) {
+    if (progress) std::fprintf(progress, "%s holds no game: making one\n", o.dir.c_str());
+    if (!MakeEmptyGame(o.dir, DemoLanguage::English, false, error)) return false;
+    ClearProfileCache();
+    ReadGameFolder(g);
+  }
+
+  Bytes scriptBytes;
+  if (!ReadHostFile(g.Host(g.scriptFile), scriptBytes)) {
+    error = "the game's level script " + g.scriptFile + " cannot be read";
+    return false;
+  }
+  std::string script(scriptBytes.begin(), scriptBytes.end());
+  Chain chain = ReadChain(g, script);
+  bool hasFirst = chain.sections.count("level00") > 0;
+  if (hasFirst && chain.ends.empty()) {
+    error = "no level of " + g.scriptFile + " ends the game, so there is nothing to follow";
+    return false;
+  }
+
+  PictureStore store(g);
+  if (!store.Open(error)) return false;
+
+  // New level names: after the highest "LevelNN" already there, never a name
+  // the script or the picture folder holds.
+  int next = 0;
+  if (hasFirst)
+    for (const std::string& s : chain.sections)
+      if (s.size() > 5 && s.compare(0, 5, "level") == 0 &&
+          s.find_first_not_of("0123456789", 5) == std::string::npos && s.size() <= 9)
+        next = std::max(next, std::stoi(s.substr(5)) + 1);
+  auto taken = [&](const std::string& name) {
+    if (chain.sections.count(Lower(name))) return true;
+    for (int k = 0; k < o.layers; ++k)
+      if (store.Has(name + "_" + std::to_string(k) + ".bmp")) return true;
+    return false;
+  };
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    std::string name;
+    do name = "Level" + Two(next++);
+    while (taken(name));
+    report.levels.push_back(name);
+  }
+
+  // The sprites of the board's piece size that the game lacks (a game that
+  // never used that size has none of them).
+  for (ArchiveMember& m : BoardSpriteFiles(o.pieces))
+    if (!store.Has(m.name)) store.Add(m.name, std::move(m.data));
+  if (g.packaged && store.Count() + pictures.size() * o.layers > static_cast<size_t>(ARCHIVE_MAX_MEMBERS)) {
+    error = store.Archive() + " would hold " + std::to_string(store.Count() + pictures.size() * o.layers) +
+            " pictures; it takes " + std::to_string(ARCHIVE_MAX_MEMBERS) + ": import fewer pictures or layers";
+    return false;
+  }
+
+  std::string music = chain.music;
+  if (music.empty() || !fs::exists(HostFsPath(g.Host(g.musicPath + "\\" + music)), ec)) music = "Gallery.wav";
+  std::string musicFile = g.Host(g.musicPath + "\\" + music);
+  if (!fs::exists(HostFsPath(musicFile), ec) && !WriteHostFile(musicFile, EncodeWav(MakeMusicLoop(music)))) {
+    error = "cannot write " + musicFile;
+    return false;
+  }
+
+  std::string eol = script.find("\r\n") != std::string::npos || script.empty() ? "\r\n" : "\n";
+  std::string sections;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    const std::string& level = report.levels[i];
+    const Canvas& solution = pictures[i].canvas;
+    store.Add(level + "_0.bmp", solution.EncodeBmp());
+    for (int k = 1; k < o.layers; ++k)
+      store.Add(level + "_" + std::to_string(k) + ".bmp", MakePictureDecoy(solution, k, o.pieces).EncodeBmp());
+    if (progress)
+      std::fprintf(progress, "[%zu/%zu] %s: %s, %d layers of %d-pixel pieces\n", pictures[i].index + 1, total,
+                   o.images[pictures[i].index].c_str(), level.c_str(), o.layers, o.pieces);
+    auto line = [&](const std::string& key, const std::string& value) { sections += key + "=" + value + eol; };
+    sections += eol + "[" + level + "]" + eol;
+    std::string levelName = title + " " + std::to_string(i + 1);
+    // Words kept whole where the game draws the title, in a language with spaces.
+    if (g.language == DemoLanguage::English && IsSingleByteText(levelName))
+      levelName = KeepWordsWhole(levelName, LevelTitlePlace());
+    line("LevelName", levelName);
+    line("BGMusicName", music);
+    line("BlendPictureNum", std::to_string(o.layers));
+    for (int k = 0; k < o.layers; ++k) line("BlendPicture" + Two(k), level + "_" + std::to_string(k));
+    line("SplitSize", std::to_string(o.pieces));
+    line("LimitedTime", std::to_string(ImportTimeLimit(o)));
+    line("StoneRation", std::to_string(o.stones));
+    line("StaticSpiderNum", "0");
+    line("DynamicSpiderNum", std::to_string(o.spiders));
+    line("TalkerHeadNum", "0");
+    line("BeginTalkNum", "0");
+    line("EndTalkNum", "0");
+    line("Goto", i + 1 < pictures.size() ? report.levels[i + 1] : "GameEnd");
+    line("SelectionTalkNum", "0");
+    line("EndPlay", "");
+  }
+  for (const auto& [section, key] : chain.ends) {
+    if (!ReplaceProfileValue(script, section, key, report.levels.front())) {
+      error = g.scriptFile + ": cannot find " + section + ":" + key + " to chain the new levels";
+      return false;
+    }
+    report.chained.push_back(section + ":" + key);
+  }
+  if (!script.empty() && script.back() != '\n') script += eol;
+  script += sections;
+
+  // Pictures first: should the script fail to be written, the game still plays
+  // as before, with a few pictures nothing names.
+  if (!store.Write(error)) return false;
+  if (!WriteHostFile(g.Host(g.scriptFile), script)) {
+    error = "cannot write " + g.Host(g.scriptFile);
+    return false;
+  }
+  ClearProfileCache();
+  return true;
+}
+
+}  // namespace tessera::content

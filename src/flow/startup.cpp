@@ -1,0 +1,287 @@
+#include "flow/startup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/campaigns.h"
+#include "app/command_line.h"
+#include "app/engine_config.h"
+#include "app/files.h"
+#include "app/frame_pump.h"
+#include "app/input_state.h"
+#include "app/log.h"
+#include "app/user_config.h"
+#include "app/version.h"
+#include "flow/autoplay.h"
+#include "flow/game_main_loop.h"
+#include "game/game_state.h"
+#include "game/save_slots.h"
+#include "gfx/pixel_format.h"
+#include "gfx/text.h"
+#include "media/sound.h"
+#include "platform/file_system.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/headless/input_script.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/user_folders.h"
+#include "screens/campaign_picker.h"
+
+namespace tessera {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool g_displayExists = false;
+
+// A failed set-up step: say why on standard error (and in a box where a display
+// exists), and end with a non-zero exit code.
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "tessera: %s\n", why.c_str());
+  if (g_displayExists) ShowMessage(why.c_str());
+  return 1;
+}
+
+// Without --workdir: enters the current folder's game, or the campaign chosen
+// from those found; when the player is to pick one of several, `choices` holds
+// them and the first is entered for now (its System.ini sets up the window).
+// False with `why` when there is nothing to play.
+bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<Campaign>& choices, std::string& why) {
+  std::error_code ec;
+  const fs::path current = fs::current_path(ec);
+  if (cl.game.empty() && IsGameFolder(current)) return true;
+  const std::vector<fs::path> places = SearchPlaces(CurrentSearchRoots());
+  const std::vector<Campaign> campaigns = FindCampaigns(places);
+  const bool canAsk = !cl.headless && !cl.autoplay && !cl.monkey;
+  const CampaignChoice choice = ChooseCampaign(campaigns, cl.game, user.lastGame, canAsk);
+  if (choice.kind == CampaignChoice::NoneFound) {
+    why = NoGameMessage(current, places);
+    return false;
+  }
+  if (choice.kind == CampaignChoice::UnknownName) {
+    why = "no campaign is named " + cl.game + " (tessera --list-games lists them)";
+    return false;
+  }
+  if (choice.kind == CampaignChoice::Ask) choices = campaigns;
+  fs::current_path(campaigns[choice.index].folder, ec);
+  if (ec) why = "cannot enter the folder " + HostPathString(campaigns[choice.index].folder);
+  return !ec;
+}
+
+// The player picks one of several campaigns in the window; false when they quit.
+// The window stays as it was made.
+bool PickGame(const std::vector<Campaign>& choices) {
+  // Campaigns of the same name in different places are told apart by their
+  // folder, its end kept where the line is too short for all of it.
+  std::vector<std::string> names;
+  for (const Campaign& c : choices) {
+    const auto same = std::count_if(choices.begin(), choices.end(), [&](const Campaign& o) { return o.name == c.name; });
+    std::string label = c.name;
+    if (same > 1) {
+      std::string folder = HostPathString(c.folder);
+      constexpr size_t kRoom = 52;
+      const size_t room = kRoom - std::min(kRoom - 8, label.size());
+      if (folder.size() > room) folder = "..." + folder.substr(folder.size() - (room - 3));
+      label += "  (" + folder + ")";
+    }
+    names.push_back(label);
+  }
+  InitTextRenderer();
+  const int picked = PickCampaign(names);
+  ReleaseTextRenderer();
+  if (picked < 0) return false;
+  std::error_code ec;
+  fs::current_path(choices[picked].folder, ec);
+  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", HostPathString(choices[picked].folder).c_str());
+  const int32_t fullScreen = EngineConfig.FullScreen;
+  ReadWorkDir();
+  ReadEngineConfig();
+  EngineConfig.FullScreen = fullScreen;
+  return !ec;
+}
+
+// The game played is remembered for the next start that finds several.
+void RememberGame(UserConfig& user) {
+  if (!IsGameFolder(HostFsPath(WorkDir)) || user.lastGame == WorkDir) return;
+  user.lastGame = WorkDir;
+  if (!SaveUserConfig(user)) std::fprintf(stderr, "tessera: cannot write %s\n", HostPathString(UserConfigPath()).c_str());
+}
+
+// Saves and log in the game folder when it is writable, else in the user's
+// folders (or where --save-dir says); returns the log's first line.
+std::string SetUpWritePlaces(const CommandLine& cl) {
+  const fs::path folder = HostFsPath(WorkDir);
+  const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
+  const WritePlaces places = ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), HostFsPath(cl.saveDir));
+  SetSaveFolders(HostPathString(places.saves), HostPathString(places.readThrough));
+  SetLogFile(HostPathString(places.log));
+  return "game folder " + HostPathString(folder) + ", saves in " + HostPathString(places.saves.empty() ? folder / "Save" : places.saves);
+}
+
+bool InitGame(const std::string& firstLogLine) {
+  DeleteLog();
+  WriteLogOnly(firstLogLine.c_str());
+  if (!IsGameFolder(HostFsPath(WorkDir))) {
+    const std::string warning = std::string("no game files found in ") + WorkDir;
+    std::fprintf(stderr, "tessera: warning: %s\n", warning.c_str());
+    WriteLogOnly(warning.c_str());
+  }
+  InitTextRenderer();
+  ShowFps = 0;
+  ShowMousePosition = 0;
+  return true;
+}
+
+int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& choices) {
+  Platform& sys = Sys();
+  DesktopSize desktop = sys.ReadDesktopSize();
+  ReadWorkDir();
+  ReadEngineConfig();
+  const std::optional<bool> fullScreen = cl.windowed ? std::optional<bool>(!*cl.windowed) : std::nullopt;
+  EngineConfig.FullScreen = ChooseFullScreen(fullScreen, user, EngineConfig.FullScreen == 1) ? 1 : 0;
+
+  std::string error;
+  WindowPlacement place = GameWindowPosition(EngineConfig.FullScreen == 1, desktop.width, desktop.height);
+  if (!sys.CreateGameWindow(EngineConfig.FullScreen == 1, place.x, place.y, error)) return Fail(error);
+  if (!sys.InitDisplay(error)) return Fail(error);
+  g_displayExists = true;
+  InitSound();
+  if (!ReadPixelFormat()) return Fail("cannot read the display's pixel format");
+  if (!sys.InitInput(error)) return Fail(error);
+  const bool play = choices.empty() || PickGame(choices);
+  if (play && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
+    return Fail("cannot write the trace file " + cl.traceFile);
+  if (play && !cl.headless) RememberGame(user);  // headless runs leave the player's config alone
+
+  std::unique_ptr<InputDriver> driver;
+  if (cl.autoplay) {
+    AutoplayOptions options;
+    options.choice = cl.choice;
+    driver = CreateAutoplay(options);
+  } else if (cl.monkey) {
+    driver = CreateMonkey(cl.monkeySeed);
+  }
+  SetInputDriver(driver.get());
+
+  if (play && InitGame(SetUpWritePlaces(cl))) {
+    if (!HaveSoundDevice()) {
+      std::string line = std::string("no audio device, running without sound: ") + SoundDeviceError();
+      std::fprintf(stderr, "tessera: %s\n", line.c_str());
+      WriteLog(line.c_str());
+    }
+    GameMainLoop();
+  }
+
+  // Messages still queued are handled before the devices go (a picker that was
+  // closed has taken the last one).
+  WindowMessage message;
+  while (play && sys.PollMessage(message))
+    if (message.kind != MessageKind::Close) HandleWindowMessage(message);
+  SetInputDriver(nullptr);
+  sys.ReleaseDisplay();
+  ReleaseSound();
+  sys.ReleaseInput();
+  ReleaseTextRenderer();
+  CloseTrace();
+  return 0;
+}
+
+}  // namespace
+
+int RunTessera(int argc, char** argv) {
+  SetUpStandardStreams();
+  std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+  std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) argumentPointers.push_back(argument.data());
+  argumentPointers.push_back(nullptr);
+  argc = static_cast<int>(arguments.size());
+  argv = argumentPointers.data();
+
+  CommandLine cl;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, cl, error)) {
+    std::fprintf(stderr, "tessera: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  if (cl.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (cl.version) {
+    std::printf("tessera %s\n", VersionText());
+    return 0;
+  }
+  // Files named on the command line are relative to where the game was started.
+  auto absolute = [](std::string& path) {
+    if (path.empty() || HostFsPath(path).has_root_path()) return;
+    const std::string cwd = HostCurrentFolder();
+    if (!cwd.empty()) path = cwd + "/" + path;
+  };
+  CommandLine args = cl;
+  absolute(args.inputFile);
+  absolute(args.dumpDir);
+  absolute(args.traceFile);
+  absolute(args.saveDir);
+  if (args.listGames) {
+    for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots())))
+      std::printf("%s\t%s\n", c.name.c_str(), HostPathString(c.folder).c_str());
+    return 0;
+  }
+  UserConfig user = args.headless ? UserConfig{} : LoadUserConfig();
+  std::vector<Campaign> choices;
+  std::string noGame;
+  if (!args.workDir.empty() && !HostChangeFolder(args.workDir)) return Fail("cannot enter the folder " + args.workDir);
+  if (args.workDir.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless) return Fail(noGame);
+
+  std::unique_ptr<Platform> platform;
+  if (args.headless) {
+    HeadlessOptions options;
+    options.clockStart = args.clockStart;
+    options.pixel555 = args.pixel555;
+    options.maxMs = args.maxMs;
+    options.dumpDir = args.dumpDir.empty() ? "." : args.dumpDir;
+    if (!args.inputFile.empty()) {
+      std::vector<uint8_t> bytes;
+      if (!ReadFileBytes(args.inputFile, bytes)) return Fail("cannot read the input script " + args.inputFile);
+      std::string text(bytes.begin(), bytes.end());
+      if (!ParseInputScript(text, options.script, error)) return Fail(args.inputFile + ": " + error);
+    }
+    platform = std::make_unique<HeadlessPlatform>(std::move(options));
+  } else {
+    SdlOptions options;
+    options.scale = ChooseScale(args.scale, user);
+    options.maxMs = args.maxMs;
+    options.smooth = args.smooth || user.smooth.value_or(false);
+    options.windowWidth = user.windowWidth;
+    options.windowHeight = user.windowHeight;
+    if (const fs::path data = GetUserFolders().data; !data.empty()) options.screenshotDir = data / "screenshots";
+    // The window as the player left it is remembered; automated runs leave it alone.
+    if (!args.autoplay && !args.monkey)
+      options.remember = [&user](const WindowChoice& left) {
+        user.windowWidth = left.width;
+        user.windowHeight = left.height;
+        user.fullScreen = left.fullScreen;
+        SaveUserConfig(user);
+      };
+    options.log = [](const std::string& line) { WriteLog(line.c_str()); };
+    platform = CreateSdlPlatform(options);
+  }
+  SetPlatform(platform.get());
+  if (!noGame.empty()) {
+    platform->ReadDesktopSize();  // brings up the display for the message box
+    g_displayExists = true;
+  }
+  int code = noGame.empty() ? Run(args, user, choices) : Fail(noGame);
+  SetPlatform(nullptr);
+  return code;
+}
+
+}  // namespace tessera

@@ -6,5 +6,5 @@
 var fetch;
 Module["preRun"] = Module["preRun"] || [];
 Module["preRun"].push(function () {
-  for (var name in process.env) ENV[name] = process.env[name];
+  if (typeof ENV == "object") for (var name in process.env) ENV[name] = process.env[name];
 });

@@ -13,6 +13,10 @@
 
 #include <iconv.h>
 
+#include <map>
+#include <unordered_map>
+#include <utility>
+
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
 
@@ -87,8 +91,37 @@ bool Convert(const char* to, const char* from, const std::string& in, size_t roo
 
 }  // namespace
 
+// musl's iconv decodes these character sets but does not encode them: the
+// encoder is the decoder's table turned round, made on first use.
 bool EncodeCodePage(const std::string& utf8, CodePage page, std::string& out) {
-  return Convert(CharsetName(page), "UTF-8", utf8, utf8.size() * 2 + 16, out);
+  static std::map<CodePage, std::unordered_map<uint32_t, uint16_t>> tables;
+  std::unordered_map<uint32_t, uint16_t>& table = tables[page];
+  if (table.empty()) {
+    CodePageDecoder decoder(page);
+    for (int lead = 0x81; lead <= 0xfe; ++lead)
+      for (int trail = 0x40; trail <= 0xfe; ++trail) {
+        const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        uint32_t codePoint = 0;
+        if (decoder.ToCodePoint(bytes, 2, codePoint)) table.emplace(codePoint, static_cast<uint16_t>(lead << 8 | trail));
+      }
+  }
+  std::string utf32;
+  if (!Convert("UTF-32LE", "UTF-8", utf8, utf8.size() * 4 + 16, utf32)) return false;
+  std::string result;
+  for (size_t i = 0; i + 4 <= utf32.size(); i += 4) {
+    const auto byte = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(utf32[i + k])); };
+    const uint32_t codePoint = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
+    if (codePoint < 0x80) {
+      result += static_cast<char>(codePoint);
+      continue;
+    }
+    const auto found = table.find(codePoint);
+    if (found == table.end()) return false;
+    result += static_cast<char>(found->second >> 8);
+    result += static_cast<char>(found->second & 0xff);
+  }
+  out = std::move(result);
+  return true;
 }
 
 bool DecodeCodePage(const std::string& bytes, CodePage page, std::string& utf8) {

@@ -1,6 +1,7 @@
 #pragma once
 // The process itself: its arguments, its console, and running other programs.
 // One implementation per system (platform/posix, platform/windows).
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ void SetEnvironment(const std::string& name, const std::string& value);
 // carriage return added), so what is written is the same everywhere. Nothing
 // to do on POSIX systems.
 void SetUpStandardStreams();
+
+// Sleeps the calling thread. In a page the browser runs meanwhile (the game's
+// loop blocks in its frame pump, which sleeps here): the program's stack is
+// put aside and taken up again when the time is over.
+void SleepMicroseconds(uint64_t microseconds);
 
 // Runs a command written as a POSIX shell reads a simple one: words, 'single'
 // and "double" quotes, NAME=value settings before the program, an optional

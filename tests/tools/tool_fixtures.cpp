@@ -49,7 +49,8 @@ std::string CachedGame(const std::string& variant, const std::string& makeArgs) 
   fs::path tool = HostFsPath(ToolBinary());
   std::error_code ec;
   auto size = fs::file_size(tool, ec);
-  auto stamp = fs::last_write_time(tool, ec).time_since_epoch().count();
+  // A wide integer in some C++ libraries (libc++ counts file times in 128 bits).
+  auto stamp = static_cast<long long>(fs::last_write_time(tool, ec).time_since_epoch().count());
   fs::path cache = tool.parent_path() / "Testing" / "Temporary" / "game-cache";
   fs::create_directories(cache, ec);
   std::string key = variant + "-" + std::to_string(size) + "-" + std::to_string(stamp);

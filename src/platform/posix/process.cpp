@@ -3,8 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace tessera {
 
@@ -45,6 +47,10 @@ int RunShellCommand(const std::string& command, std::string& output) {
   const int status = ::pclose(pipe);
   if (status == -1) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void SleepMicroseconds(uint64_t microseconds) {
+  std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
 }
 
 }  // namespace tessera

@@ -6,8 +6,10 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <utility>
 
 #include "platform/windows/wide_text.h"
@@ -225,6 +227,10 @@ int RunShellCommand(const std::string& command, std::string& output) {
   for (const auto& [name, value] : previous)
     ::SetEnvironmentVariableW(name.c_str(), value.size() == 1 && value[0] == L'\0' ? nullptr : value.c_str());
   return code;
+}
+
+void SleepMicroseconds(uint64_t microseconds) {
+  std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
 }
 
 }  // namespace tessera

@@ -78,7 +78,7 @@ win() { (cd "$game" && "${wine[@]}" "$@"); }
 # names, a clean lint and, below, a whole autoplay. The frame comparison further
 # down feeds both games the Linux tool's files, so it compares the games alone.
 painted='\.(wav|bmp|avi)$|(^|/)Picture\.dat$'
-for language in english chinese-traditional; do
+for language in english chinese-simplified chinese-traditional; do
   win ./tessera-tool.exe make-demo "demo-$language" --language "$language" >/dev/null
   win ./tessera-tool.exe lint "demo-$language" >/dev/null || fail "tessera-tool.exe lint demo-$language"
   "$linux/tessera-tool" lint "$game/demo-$language" >/dev/null || fail "the Linux tool's lint of the Windows demo-$language"

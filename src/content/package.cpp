@@ -619,7 +619,10 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
-    const std::string relative = HostPathString(it->path().lexically_relative(root));
+    // Entry names take '/' between folders on every system.
+    std::string relative;
+    for (const fs::path& part : it->path().lexically_relative(root))
+      relative += (relative.empty() ? "" : "/") + HostPathString(part);
     const std::string folded = Lower(relative);
     if (it->is_symlink(ec)) {
       error = dir + ": " + relative + " is a symbolic link; packages hold plain files only";

@@ -131,11 +131,11 @@ TEST(Package, TheToolAndTheHeadlessGameRefuseWithTheFileAndTheReason) {
     EXPECT_NE(tool.output.find(hostile.reason), std::string::npos) << tool.output;
     EXPECT_FALSE(fs::exists(dir / "out"));
 
-    const RunResult game = RunCommand("env XDG_DATA_HOME=" + Quote(dir / "data") + " " + Quote(GameBinary()) +
-                                      " --headless " + Quote(file));
+    const PlayerFolders player(dir / "player");
+    const RunResult game = RunCommand(Quote(GameBinary()) + " --headless " + Quote(file));
     EXPECT_NE(game.exitCode, 0) << game.output;
     EXPECT_NE(game.output.find(hostile.reason), std::string::npos) << game.output;
-    EXPECT_TRUE(!fs::exists(dir / "data/tessera/campaigns") || fs::is_empty(dir / "data/tessera/campaigns"));
+    EXPECT_TRUE(!fs::exists(player.Campaigns()) || fs::is_empty(player.Campaigns()));
   }
 }
 
@@ -173,12 +173,12 @@ TEST(Package, APackageDroppedOnAHeadlessGameIsInstalled) {
   ScratchDir dir;
   LinkCopy(SharedDemo(false), dir / "game");
   dir.Write("input.txt", "500 drop " + PackedDemo() + "\n600 drop " + (dir / "not a package.txt") + "\n");
-  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && env XDG_DATA_HOME=" + Quote(dir / "data") +
-                                   " XDG_STATE_HOME=" + Quote(dir / "state") + " " + Quote(GameBinary()) +
+  const PlayerFolders player(dir / "player");
+  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && " + Quote(GameBinary()) +
                                    " --headless --workdir game --save-dir saves --input input.txt --max-ms 2000");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("installed " + PackedDemo() + " into "), std::string::npos) << run.output;
-  EXPECT_TRUE(fs::exists(dir / "data/tessera/campaigns/Demo/System.ini"));
+  EXPECT_TRUE(fs::exists(fs::path(player.Campaigns()) / "Demo/System.ini"));
 }
 
 // The whole flow a player sees: a demo packed, installed into an empty user
@@ -188,11 +188,11 @@ void InstallAndPlay(const std::string& language) {
   ASSERT_EQ(RunTool("make-demo " + Quote(dir / "demo") + " --language " + language).exitCode, 0);
   const std::string file = dir / (language + ".tessera");
   ASSERT_EQ(RunTool("pack " + Quote(dir / "demo") + " " + Quote(file) + " --title " + language).exitCode, 0);
-  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && env XDG_DATA_HOME=" + Quote(dir / "data") +
-                                   " XDG_STATE_HOME=" + Quote(dir / "state") + " " + Quote(GameBinary()) +
+  const PlayerFolders player(dir / "player");
+  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && " + Quote(GameBinary()) +
                                    " --headless --autoplay --trace trace.txt --max-ms 7200000 " + Quote(file));
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_TRUE(fs::exists(dir / ("data/tessera/campaigns/" + language + "/System.ini")));
+  EXPECT_TRUE(fs::exists(fs::path(player.Campaigns()) / language / "System.ini"));
   EXPECT_NE(ReadText(dir / "trace.txt").find(" state 2 10 GameEnd"), std::string::npos);
 }
 

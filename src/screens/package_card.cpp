@@ -1,5 +1,6 @@
 #include "screens/package_card.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "gfx/bmp.h"
@@ -8,6 +9,7 @@
 #include "gfx/pixel_format.h"
 #include "gfx/present.h"
 #include "gfx/text.h"
+#include "platform/code_pages.h"
 
 namespace tessera {
 
@@ -37,15 +39,14 @@ const char* ButtonLabel(CardButton button, bool installed) {
   return "";
 }
 
-// Texts from a package are shown in plain ASCII: the renderer reads the
-// game's code pages, not UTF-8.
-std::string Shown(const std::string& text, size_t room = 40) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c >= 0x80 && (c & 0xC0) == 0x80) continue;  // one mark per UTF-8 character
-    out += c >= 32 && c < 127 ? static_cast<char>(c) : '?';
-  }
-  return out.size() > room ? out.substr(0, room - 3) + "..." : out;
+// The code page of a character set, for converting a package's UTF-8 texts.
+CodePage PageOf(Charset charset) { return charset == Charset::Big5 ? CodePage::Big5 : CodePage::Gbk; }
+
+// The bytes of the UTF-8 character at `at` (1 for a byte that starts none).
+size_t Utf8Length(const std::string& text, size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const size_t n = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  return std::min(n, text.size() - at);
 }
 
 std::string LanguageName(const std::string& language) {
@@ -53,7 +54,7 @@ std::string LanguageName(const std::string& language) {
   if (language == "ChineseSimplify") return "Chinese (simplified)";
   if (language == "ChineseTraditional") return "Chinese (traditional)";
   if (language == "Japanese") return "Japanese";
-  return Shown(language);
+  return PackageCardText(language, Charset::GB2312, 40);
 }
 
 std::string SizeText(uint64_t bytes) {
@@ -68,6 +69,35 @@ std::string SizeText(uint64_t bytes) {
 bool Inside(const Rect& r, int x, int y) { return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h; }
 
 }  // namespace
+
+Charset PackageCardCharset(const content::PackageInfo& info) {
+  return info.manifest.language == "ChineseTraditional" ? Charset::Big5 : Charset::GB2312;
+}
+
+std::string PackageCardText(const std::string& utf8, Charset charset, size_t room) {
+  // Character by character, so one the code page lacks costs only itself.
+  std::string out;
+  std::vector<size_t> ends;  // where each character of `out` ends
+  for (size_t at = 0; at < utf8.size();) {
+    const size_t n = Utf8Length(utf8, at);
+    const std::string one = utf8.substr(at, n);
+    std::string coded;
+    if (n == 1)
+      coded = one[0] >= 32 && one[0] < 127 ? one : "?";
+    else if (!EncodeCodePage(one, PageOf(charset), coded) || coded.empty() ||
+             static_cast<unsigned char>(coded[0]) < 0x80)
+      coded = "?";
+    out += coded;
+    ends.push_back(out.size());
+    at += n;
+  }
+  if (out.size() <= room) return out;
+  // The longest run of whole characters that leaves room for the dots.
+  size_t keep = 0;
+  for (size_t end : ends)
+    if (end + 3 <= room) keep = end;
+  return out.substr(0, keep) + "...";
+}
 
 std::vector<CardButton> CardButtons(const PackageCardState& state) {
   if (state.installed) return {CardButton::Replace, CardButton::Install, CardButton::Cancel};
@@ -138,9 +168,9 @@ void DrawPackageCard(const PackageCardState& state, const content::PackageInfo& 
     FillRect(kPicture.x, kPicture.y, kPicture.w, kPicture.h, 40, 46, 64, frame);
 
   const content::Manifest& m = info.manifest;
-  text(24, PackRgb(255, 255, 255), kFactsX, kFactsY, Shown(m.title, 30));
+  text(24, PackRgb(255, 255, 255), kFactsX, kFactsY, PackageCardText(m.title, PackageCardCharset(info), 30));
   text(20, plain, kFactsX, kFactsY + kLineHeight + 6,
-       m.author.empty() ? std::string("Author unknown") : "by " + Shown(m.author, 36));
+       m.author.empty() ? std::string("Author unknown") : "by " + PackageCardText(m.author, PackageCardCharset(info), 36));
   text(20, plain, kFactsX, kFactsY + 2 * kLineHeight + 6, LanguageName(m.language));
   text(20, plain, kFactsX, kFactsY + 3 * kLineHeight + 6,
        std::to_string(m.levels) + (m.levels == 1 ? " level" : " levels"));
@@ -168,12 +198,16 @@ CardButton ShowPackageCard(const content::PackageInfo& info, bool installed) {
   state.installed = installed;
   std::vector<uint16_t> frame(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
   Platform& sys = Sys();
+  InitTextRenderer(PackageCardCharset(info));
   for (;;) {
     WindowMessage message;
     CardButton chosen = CardButton::Cancel;
     while (sys.PollMessage(message)) {
       const CardStep step = HandleCardMessage(state, message, chosen);
-      if (step != CardStep::None) return chosen;
+      if (step != CardStep::None) {
+        InitTextRenderer();
+        return chosen;
+      }
     }
     DrawPackageCard(state, info, frame.data());
     PresentFrame(frame.data());

@@ -32,8 +32,16 @@ int CardButtonAt(const PackageCardState& state, int x, int y);
 CardStep HandleCardMessage(PackageCardState& state, const WindowMessage& message, CardButton& chosen);
 void DrawPackageCard(const PackageCardState& state, const content::PackageInfo& info, uint16_t* frame);
 
+// The character set the card draws a package's texts in: its campaign's.
+Charset PackageCardCharset(const content::PackageInfo& info);
+// A package's text (UTF-8) as the renderer draws it in `charset`: characters
+// that set lacks become '?', and a text longer than `room` columns is cut at a
+// character's end with "...".
+std::string PackageCardText(const std::string& utf8, Charset charset, size_t room);
+
 // Runs the card until a choice; closing the window or Escape is Cancel. Needs
-// the display, input and text renderer set up.
+// the display and input set up; the text renderer draws the card in the
+// package's character set and the game's again when it returns.
 CardButton ShowPackageCard(const content::PackageInfo& info, bool installed);
 
 }  // namespace tessera

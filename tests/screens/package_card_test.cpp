@@ -91,5 +91,25 @@ TEST(PackageCardTest, ShowsThePackageAndTakesAClick) {
   EXPECT_EQ(ShowCard(false, "100 keydown 27\n", platform, keep), CardButton::Cancel);
 }
 
+// A package's texts are UTF-8; the card draws them in its campaign's code page,
+// whole characters only.
+TEST(PackageCardTest, TitlesAreDrawnInTheCampaignsCodePageAndCutAtACharactersEnd) {
+  EXPECT_EQ(PackageCardText("Holiday", Charset::GB2312, 30), "Holiday");
+  EXPECT_EQ(PackageCardText("\xE5\x81\x87\xE6\x97\xA5", Charset::GB2312, 30), "\xBC\xD9\xC8\xD5");  // 假日
+  EXPECT_EQ(PackageCardText("\xE5\x81\x87\xE6\x97\xA5", Charset::Big5, 30), "\xB0\xB2\xA4\xE9");
+  // No code for an emoji, a control character or a broken sequence: one mark each.
+  EXPECT_EQ(PackageCardText("a\xF0\x9F\x98\x80" "b\nc\xE5\x81", Charset::GB2312, 30), "a?b?c?");
+  EXPECT_EQ(PackageCardText("abcdefghij", Charset::GB2312, 8), "abcde...");
+  std::string twenty;
+  for (int i = 0; i < 20; ++i) twenty += "\xE5\x81\x87";
+  const std::string cut = PackageCardText(twenty, Charset::GB2312, 30);
+  EXPECT_EQ(cut.size(), 29u);  // 13 characters of two bytes, then the dots
+  EXPECT_EQ(cut.substr(24), "\xBC\xD9...");
+  content::PackageInfo info = Info();
+  EXPECT_EQ(PackageCardCharset(info), Charset::GB2312);
+  info.manifest.language = "ChineseTraditional";
+  EXPECT_EQ(PackageCardCharset(info), Charset::Big5);
+}
+
 }  // namespace
 }  // namespace tessera

@@ -15,6 +15,7 @@
 #include "app/engine_config.h"
 #include "app/files.h"
 #include "app/input_state.h"
+#include "app/uninitialised_array.h"
 #include "app/profile.h"
 #include "game/board.h"
 #include "game/game_state.h"
@@ -278,7 +279,7 @@ void OursWave(benchmark::State& s) {
     }
     // Each load owns its samples, as SDL's does; neither clears them first.
     const uint32_t wanted = data.size;
-    auto samples = std::make_unique_for_overwrite<uint8_t[]>(wanted);
+    auto samples = MakeUninitialisedArray<uint8_t>(wanted);
     if (WavRead(file.get(), wanted, samples.get(), data, got) != WAV_OK || got != wanted) {
       s.SkipWithError("WavRead came up short");
       break;

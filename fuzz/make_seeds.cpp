@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/save_slots.h"
+#include "platform/zip_archive.h"
+#include "support/hostile_packages.h"
 #include "gfx/bmp.h"
 #include "gfx/bmp_write.h"
 
@@ -178,13 +181,43 @@ const char kLocalization[] =
 
 }  // namespace
 
+// A real package in small: its entries' names, order and methods as they
+// are, each file cut to its first bytes (the manifest and thumbnail whole), so
+// the fuzzer starts from a package's true shape at a size it can run often.
+bool PackageInMiniature(const std::string& path, const std::string& name) {
+  std::string error;
+  std::unique_ptr<tessera::ZipReader> zip = tessera::OpenZipFile(path, error);
+  if (!zip) {
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  std::vector<tessera::ZipWriteEntry> entries;
+  for (size_t i = 0; i < zip->Entries().size(); ++i) {
+    tessera::ZipWriteEntry entry;
+    entry.name = zip->Entries()[i].name;
+    entry.deflate = zip->Entries()[i].method != tessera::ZIP_STORED;
+    if (!zip->ReadEntry(i, uint64_t{64} << 20, entry.data, error)) return false;
+    if (i >= 2 && entry.data.size() > 256) entry.data.resize(256);
+    entries.push_back(std::move(entry));
+  }
+  const fs::path dir = fs::path(g_root) / "fuzz_package";
+  std::error_code ignored;
+  fs::create_directories(dir, ignored);
+  ++g_written;
+  return tessera::WriteZipFile((dir / ("demo-" + name)).string(), entries, error);
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: fuzz_make_seeds CORPUS_DIR\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: fuzz_make_seeds CORPUS_DIR [PACKAGE.tessera...]\n");
     return 2;
   }
   g_root = argv[1];
   bool ok = true;
+
+  for (const tessera::test::HostilePackage& hostile : tessera::test::HostilePackages())
+    if (hostile.bytes.size() <= 65536) ok &= Seed("fuzz_package", hostile.name + ".tessera", hostile.bytes);
+  for (int i = 2; i < argc; ++i) ok &= PackageInMiniature(argv[i], fs::path(argv[i]).filename().string());
 
   ok &= Seed("fuzz_bmp", "24-2x2.bmp", Bmp24(2, 2));
   ok &= Seed("fuzz_bmp", "24-5x3.bmp", Bmp24(5, 3));

@@ -42,7 +42,7 @@ cmake --preset windows >/dev/null
 cmake --build build/windows -j"${JOBS:-2}" --target tessera tessera-tool
 log "tessera.exe and tessera-tool.exe built ($(( $(date +%s) - start )) s)"
 
-# The zip's folder: the programs, the DLLs they load, the font, the demo.
+# The zip's folder: the programs, the DLLs they load, the font, the demos.
 stage=build/windows/zip
 zipfile=build/windows/tessera-windows-x64.zip
 rm -rf "$stage" "$zipfile"
@@ -59,8 +59,12 @@ cp /usr/share/doc/fonts-wqy-zenhei/copyright "$stage/licenses/fonts-wqy-zenhei/"
 cp "$TESSERA_WINDOWS_PREFIX/versions.txt" "$stage/licenses/versions.txt"
 # Windows text files: CRLF line ends.
 sed 's/$/\r/' cmake/windows/README.txt >"$stage/README.txt"
-(cd "$stage" && bash ../../../tools/wine-run.sh ./tessera-tool.exe make-demo campaigns/demo >/dev/null)
-[ -f "$stage/campaigns/demo/System.ini" ] || { log "the demo campaign was not made"; exit 1; }
+# The demo in each language, as the Debian package has them.
+for campaign in demo:english demo-zh-cn:chinese-simplified demo-zh-tw:chinese-traditional; do
+  (cd "$stage" && bash ../../../tools/wine-run.sh ./tessera-tool.exe make-demo "campaigns/${campaign%%:*}" \
+    --language "${campaign#*:}" >/dev/null)
+  [ -f "$stage/campaigns/${campaign%%:*}/System.ini" ] || { log "the demo campaign ${campaign%%:*} was not made"; exit 1; }
+done
 
 # Self-contained: every DLL a program or DLL of the zip imports is in the zip or
 # one of Windows' own.

@@ -17,7 +17,8 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 # The validators and the tools CPack's Debian generator runs.
 need=()
 for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream lintian:lintian \
-            dpkg-shlibdeps:dpkg-dev file:file gzip:gzip setpriv:util-linux; do
+            dpkg-shlibdeps:dpkg-dev file:file gzip:gzip setpriv:util-linux update-mime-database:shared-mime-info \
+            xdg-mime:xdg-utils mimetype:libfile-mimeinfo-perl; do
   command -v "${tool%%:*}" >/dev/null || need+=("${tool#*:}")
 done
 [ ${#need[@]} -eq 0 ] || $SUDO apt-get install -y --no-install-recommends "${need[@]}"
@@ -52,9 +53,21 @@ for side in 48 128 256; do
     fail "no $side x $side icon"
 done
 file "$work/deb/usr/share/icons/hicolor/scalable/apps/$id.svg" | grep -q SVG || fail "no scalable icon"
+grep -q '^MimeType=application/x-tessera-campaign;' "$work/deb/usr/share/applications/$id.desktop" &&
+  grep -q '^Exec=tessera %f' "$work/deb/usr/share/applications/$id.desktop" ||
+  fail "the desktop entry does not open campaign packages"
+grep -q '<mediatype>application/x-tessera-campaign</mediatype>' "$work/deb/usr/share/metainfo/$id.metainfo.xml" ||
+  fail "the AppStream data does not provide the package type"
+file "$work/deb/usr/share/icons/hicolor/scalable/mimetypes/application-x-tessera-campaign.svg" | grep -q SVG ||
+  fail "no icon for campaign packages"
+# The package type through the MIME database's own compiler, warnings fatal.
+mkdir -p "$work/mime/mime/packages"
+cp "$work/deb/usr/share/mime/packages/$id.xml" "$work/mime/mime/packages/"
+mime_log=$(update-mime-database -V "$work/mime/mime" 2>&1) || fail "update-mime-database fails: $mime_log"
+! grep -qiE 'warn|error|invalid|unknown' <<<"$mime_log" || fail "update-mime-database: $mime_log"
 lintian --fail-on error "$deb" ||
   fail "lintian reports errors on $deb"
-echo "validators: desktop entry, AppStream data, icons and lintian clean"
+echo "validators: desktop entry, AppStream data, icons, MIME type and lintian clean"
 
 # The tarball runs from wherever it is unpacked.
 mkdir "$work/tgz"
@@ -115,6 +128,23 @@ if [ -n "$finds" ]; then
   find "$work/player/state/tessera" -name log.txt | grep -q . || fail "no log in \$XDG_STATE_HOME/tessera"
 fi
 echo "installed demo played to GameEnd from $work/player/somewhere; nothing written into the install"
+
+# A campaign package: the desktop knows its type once the package is
+# installed, and what the desktop entry runs for a double-click on one
+# installs it into the player's campaigns folder and plays it.
+play tessera-tool pack /usr/share/tessera/campaigns/demo "$work/player/Demo.tessera" --title Demo >/dev/null
+type=$(play xdg-mime query filetype "$work/player/Demo.tessera")
+[ "$type" = application/x-tessera-campaign ] || fail "xdg-mime says $work/player/Demo.tessera is $type"
+cp "$work/player/Demo.tessera" "$work/player/no-extension"
+play mimetype --magic-only --brief "$work/player/no-extension" | grep -qx application/x-tessera-campaign ||
+  fail "the package type is not recognised by its content"
+exec_line=$(sed -n 's/^Exec=//p' "/usr/share/applications/$id.desktop")
+# shellcheck disable=SC2086  # the desktop entry's words, as a launcher splits them
+play ${exec_line/\%f/$work/player/Demo.tessera} --headless --autoplay --trace "$work/player/package-trace.txt" \
+  --max-ms 7200000 || fail "the double-click's command did not install and play the package"
+grep -q ' state 2 10 GameEnd' "$work/player/package-trace.txt" || fail "the installed package did not reach GameEnd"
+[ -f "$work/player/data/tessera/campaigns/Demo/System.ini" ] || fail "the package is not in the player's campaigns"
+echo "campaign package: typed $type, installed and played to GameEnd by the desktop entry's command"
 
 $SUDO apt-get remove -y tessera >/dev/null
 installed=

@@ -78,7 +78,7 @@ win() { (cd "$game" && "${wine[@]}" "$@"); }
 # names, a clean lint and, below, a whole autoplay. The frame comparison further
 # down feeds both games the Linux tool's files, so it compares the games alone.
 painted='\.(wav|bmp|avi)$|(^|/)Picture\.dat$'
-for language in english chinese-traditional; do
+for language in english chinese-simplified chinese-traditional; do
   win ./tessera-tool.exe make-demo "demo-$language" --language "$language" >/dev/null
   win ./tessera-tool.exe lint "demo-$language" >/dev/null || fail "tessera-tool.exe lint demo-$language"
   "$linux/tessera-tool" lint "$game/demo-$language" >/dev/null || fail "the Linux tool's lint of the Windows demo-$language"
@@ -97,7 +97,22 @@ for language in english chinese-traditional; do
   done <<<"$files_linux"
   log "make-demo $language: the same files as the Linux tool, $same of them byte-identical texts and archives"
 done
-diff -rq "$game/campaigns/demo" "$game/demo-english" || fail "the zip's campaigns/demo is not what make-demo writes"
+for campaign in demo:english demo-zh-cn:chinese-simplified demo-zh-tw:chinese-traditional; do
+  diff -rq "$game/campaigns/${campaign%%:*}" "$game/demo-${campaign#*:}" ||
+    fail "the zip's campaigns/${campaign%%:*} is not what make-demo writes"
+done
+
+# A campaign package: packed by the Windows tool with the same entries as the
+# Linux tool's of the same folder, then installed (into the Wine user's
+# %APPDATA%\Tessera\campaigns) and played to the end by tessera.exe FILE.
+win ./tessera-tool.exe pack demo-english demo.tessera --title Demo >/dev/null || fail "tessera-tool.exe pack"
+"$linux/tessera-tool" pack "$game/demo-english" "$work/demo-linux.tessera" --title Demo >/dev/null
+unzip -Z1 "$game/demo.tessera" >"$work/entries-windows" && unzip -Z1 "$work/demo-linux.tessera" >"$work/entries-linux" &&
+  cmp -s "$work/entries-windows" "$work/entries-linux" || fail "the Windows and Linux tools pack different entries"
+win ./tessera.exe --headless --autoplay --trace package.trace --max-ms 7200000 demo.tessera ||
+  fail "tessera.exe demo.tessera"
+grep -q ' state 2 10 GameEnd' "$game/package.trace" && log "tessera.exe demo.tessera: installed and played to GameEnd" ||
+  fail "tessera.exe demo.tessera did not reach GameEnd"
 
 # Every choice of the widest selection is one branch (as tools/soak.sh counts).
 branches=$(grep -a -o 'SelectionTalkNum=[0-9]*' "$game/demo-english/Script.dat" | cut -d= -f2 | sort -n | tail -1)

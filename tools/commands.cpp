@@ -1,11 +1,14 @@
 #include "commands.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "content/archive.h"
 #include "content/demo.h"
 #include "content/import.h"
 #include "content/lint.h"
+#include "content/package.h"
+#include "platform/file_system.h"
 
 namespace tessera::tool {
 
@@ -167,6 +170,68 @@ int LintCommand(const std::vector<std::string>& args) {
   }
   std::vector<Finding> findings = LintGameFolder(args[0]);
   for (const Finding& f : findings) std::printf("%s\n", FormatFinding(f).c_str());
+  return HasErrors(findings) ? 1 : 0;
+}
+
+int PackCommand(const std::vector<std::string>& args) {
+  PackOptions options;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if ((args[i] == "--title" || args[i] == "--author") && i + 1 < args.size()) {
+      (args[i] == "--title" ? options.title : options.author) = args[i + 1];
+      ++i;
+    } else if (args[i].compare(0, 2, "--") == 0) {
+      positional.clear();
+      break;
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 2 || !IsPackagePath(positional[1])) {
+    std::fprintf(stderr, "usage: tessera-tool pack DIR FILE.tessera [--title TEXT] [--author TEXT]\n");
+    return 2;
+  }
+  std::string error;
+  if (!PackCampaign(positional[0], positional[1], options, error)) {
+    std::fprintf(stderr, "tessera-tool: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("packed %s into %s\n", positional[0].c_str(), positional[1].c_str());
+  return 0;
+}
+
+int UnpackCommand(const std::vector<std::string>& args) {
+  if (args.size() != 2) {
+    std::fprintf(stderr, "usage: tessera-tool unpack FILE.tessera DIR\n");
+    return 2;
+  }
+  PackageInfo info;
+  std::string error;
+  if (!UnpackAndLint(args[0], args[1], info, error)) {
+    std::fprintf(stderr, "tessera-tool: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("unpacked \"%s\" (%d levels, %zu files) into %s\n", info.manifest.title.c_str(), info.manifest.levels,
+              info.files, args[1].c_str());
+  return 0;
+}
+
+int LintPackageCommand(const std::string& file) {
+  PackageInfo info;
+  std::string error;
+  const std::string probe =
+      TemporaryFolderBeside(HostPathString(std::filesystem::temp_directory_path() / "tessera-lint"));
+  if (!UnpackPackage(file, probe, info, error)) {
+    std::fprintf(stderr, "tessera-tool: %s\n", error.c_str());
+    return 1;
+  }
+  const std::vector<Finding> findings = LintGameFolder(probe);
+  RemoveFolder(probe);
+  for (const Finding& f : findings) std::printf("%s\n", FormatFinding(f).c_str());
+  std::printf("%s: \"%s\" by %s, %s, %d levels, %zu files, %llu bytes\n", file.c_str(), info.manifest.title.c_str(),
+              info.manifest.author.empty() ? "(no author)" : info.manifest.author.c_str(),
+              info.manifest.language.c_str(), info.manifest.levels, info.files,
+              static_cast<unsigned long long>(info.packageBytes));
   return HasErrors(findings) ? 1 : 0;
 }
 

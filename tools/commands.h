@@ -14,5 +14,11 @@ int MakeDemoCommand(const std::vector<std::string>& args);
 int ImportCommand(const std::vector<std::string>& args);
 // lint DIR
 int LintCommand(const std::vector<std::string>& args);
+// pack DIR FILE.tessera [--title TEXT] [--author TEXT]
+int PackCommand(const std::vector<std::string>& args);
+// unpack FILE.tessera DIR
+int UnpackCommand(const std::vector<std::string>& args);
+// lint FILE.tessera: the package checked, unpacked into a temporary folder and linted
+int LintPackageCommand(const std::string& file);
 
 }  // namespace tessera::tool

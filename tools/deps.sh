@@ -12,7 +12,8 @@
 # The whole script is one block, read before it runs: editing this file while a
 # build runs does not change that build.
 {
-set -euo pipefail
+set -eEuo pipefail
+trap 'log "stopped: the command at line $LINENO failed"' ERR
 cd "$(dirname "$0")/.."
 root=$PWD
 target=${1:-}
@@ -176,13 +177,15 @@ build_web() {
   pc_file sdl2 2.26.5 -lSDL2 "-I\${prefix}/include/SDL2"
 
   log "FreeType"
+  # With the prefix's zlib: its own copy would clash with it in the one program.
   (cd "$work/freetype" && ./configure --host=wasm32-unknown-emscripten --prefix="$prefix" \
-     --disable-shared --enable-static --without-zlib --without-bzip2 --without-png --without-harfbuzz \
+     --disable-shared --enable-static --with-zlib=yes ZLIB_CFLAGS="-I$prefix/include" ZLIB_LIBS="-L$prefix/lib -lz" \
+     --without-bzip2 --without-png --without-harfbuzz \
      --without-brotli CC="$cc" AR=$ar RANLIB=$ranlib CFLAGS="$cflags" >configure.log 2>&1 &&
      make -j"$jobs" >build.log 2>&1 && make install >install.log 2>&1) ||
     { tail -30 "$work/freetype/configure.log" "$work/freetype/build.log" >&2 2>/dev/null; exit 1; }
   licence freetype "$work/freetype/docs/FTL.TXT" "$work/freetype/debian/copyright"
-  pc_file freetype2 2.12.1 -lfreetype "-I\${prefix}/include/freetype2"
+  pc_file freetype2 2.12.1 "-lfreetype -lz" "-I\${prefix}/include/freetype2"
 
   log "FFmpeg"
   (cd "$work/ffmpeg" && ./configure --prefix="$prefix" --target-os=none --arch=x86_32 --enable-cross-compile \
@@ -201,7 +204,11 @@ build_web() {
   pc_file libavutil 57 "-lavutil -lm" "-I\${prefix}/include"
 
   log "libzip"
-  build_libzip emcmake cmake || exit 1
+  # Emscripten's type-size check runs its program under Node.js and takes the
+  # exit code for the size, which fails here: the sizes are given (musl's off_t
+  # has 64 bits, size_t 32 in wasm32).
+  build_libzip emcmake cmake -DHAVE_SIZEOF_OFF_T=TRUE -DSIZEOF_OFF_T=8 -DHAVE_SIZEOF_SIZE_T=TRUE \
+    -DSIZEOF_SIZE_T=4 || exit 1
   pc_file libzip 1.7.3 "-lzip -lz" "-I\${prefix}/include"
 
   # The C and C++ runtimes (musl, libc++) linked into the program.

@@ -30,7 +30,7 @@ fi
 # Inputs the fuzzer may need to be long: an archive index alone is 40804 bytes.
 max_len() {
   case $1 in
-    fuzz_archive) echo 65536 ;;
+    fuzz_archive | fuzz_package) echo 65536 ;;
     fuzz_movie) echo 131072 ;;
     fuzz_bmp | fuzz_wav) echo 16384 ;;
     *) echo 4096 ;;

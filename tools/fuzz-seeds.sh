@@ -37,6 +37,12 @@ if [[ -n $tool && -x $tool ]]; then
     ASAN_OPTIONS=detect_leaks=0 "$tool" make-demo "$demo/loose" --loose >/dev/null 2>&1 &&
       ASAN_OPTIONS=detect_leaks=0 "$tool" make-demo "$demo/packed" >/dev/null 2>&1 &&
       touch "$demo/done"
+    # Campaign packages of the demo in every language.
+    for language in english chinese-simplified chinese-traditional; do
+      ASAN_OPTIONS=detect_leaks=0 "$tool" make-demo "$demo/$language" --language $language >/dev/null 2>&1 &&
+        ASAN_OPTIONS=detect_leaks=0 "$tool" pack "$demo/$language" "$demo/$language.tessera" --title $language >/dev/null 2>&1
+      rm -rf "${demo:?}/$language"
+    done
   fi
 fi
 if [[ -f $demo/done ]]; then
@@ -49,6 +55,10 @@ if [[ -f $demo/done ]]; then
   take fuzz_level_script 'ScriptEntry.txt' 1 65536
   take fuzz_localization 'Localization.txt' 2 65536
   take fuzz_profile 'System.ini' 2 16384
+  # The demo packages in small: their true layout, every file cut short.
+  packages=("$demo"/*.tessera)
+  [[ -e ${packages[0]} ]] && "$build/fuzz/fuzz_make_seeds" "$corpus" "${packages[@]}" >/dev/null &&
+    echo "  fuzz_package: ${#packages[@]} demo packages"
 else
   echo "no demo campaign (tessera-tool make-demo unavailable): generated seeds only"
 fi

@@ -1,11 +1,12 @@
 // tessera-tool: the content tool (picture archives, the demo campaign, levels
-// from the player's own pictures, the game-folder linter).
+// from the player's own pictures, the game-folder linter, campaign packages).
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/version.h"
 #include "commands.h"
+#include "content/package.h"
 #include "icons.h"
 #include "platform/process.h"
 
@@ -16,7 +17,9 @@ int Usage() {
                "usage: tessera-tool archive list FILE\n"
                "       tessera-tool archive extract FILE DIR\n"
                "       tessera-tool archive pack FILE BMP...\n"
-               "       tessera-tool lint DIR\n"
+               "       tessera-tool lint DIR|FILE.tessera\n"
+               "       tessera-tool pack DIR FILE.tessera [--title TEXT] [--author TEXT]\n"
+               "       tessera-tool unpack FILE.tessera DIR\n"
                "       tessera-tool make-demo DIR [--language english|chinese-simplified|chinese-traditional] [--loose]\n"
                "       tessera-tool import DIR IMAGE... [--title TEXT] [--pieces 25|50|100] [--layers 2..5]\n"
                "                           [--time SECONDS] [--stones PERCENT] [--spiders N]\n"
@@ -36,7 +39,11 @@ int main(int argc, char** argv) {
   if (command == "archive") return tessera::tool::ArchiveCommand(rest);
   if (command == "make-demo") return tessera::tool::MakeDemoCommand(rest);
   if (command == "import") return tessera::tool::ImportCommand(rest);
+  if (command == "lint" && rest.size() == 1 && tessera::content::IsPackagePath(rest[0]))
+    return tessera::tool::LintPackageCommand(rest[0]);
   if (command == "lint") return tessera::tool::LintCommand(rest);
+  if (command == "pack") return tessera::tool::PackCommand(rest);
+  if (command == "unpack") return tessera::tool::UnpackCommand(rest);
   if (command == "make-icons") return tessera::tool::MakeIconsCommand(rest);
   if (command == "--version") {
     std::printf("tessera-tool %s\n", tessera::VersionText());

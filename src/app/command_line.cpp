@@ -10,7 +10,7 @@ const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
     "               [--windowed|--fullscreen] [--smooth] [--autoplay [--choice N]] [--monkey SEED]\n"
-    "               [--game NAME] [--list-games] [--save-dir DIR]\n"
+    "               [--game NAME] [--list-games] [--save-dir DIR] [[--yes] FILE.tessera]\n"
     "       tessera --version | --help\n";
 
 namespace {
@@ -76,6 +76,11 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
     } else if (arg == "--game") {
       if (!value(v)) return false;
       out.game = v;
+    } else if (arg == "--yes") {
+      out.yes = true;
+    } else if (!arg.empty() && arg[0] != '-' && out.package.empty()) {
+      // What a file manager's double-click or a drop on the program passes.
+      out.package = arg;
     } else if (arg == "--list-games") {
       out.listGames = true;
     } else if (arg == "--save-dir") {
@@ -128,6 +133,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
   }
   if (!out.game.empty() && !out.workDir.empty()) {
     error = "--game and --workdir cannot be combined";
+    return false;
+  }
+  if (!out.package.empty() && (!out.workDir.empty() || !out.game.empty())) {
+    error = "a package to install cannot be combined with --workdir or --game";
     return false;
   }
   if (out.autoplay && out.monkey) {

@@ -27,6 +27,8 @@ struct CommandLine {
   std::string game;     // --game: the campaign folder's name
   bool listGames = false;
   std::string saveDir;  // --save-dir: where the slots are written
+  std::string package;  // a campaign package (FILE.tessera) to install and play
+  bool yes = false;     // --yes: install the package without asking
 };
 
 extern const char* const kUsage;

@@ -11,12 +11,16 @@ InputStateRecord InputState;
 
 namespace {
 
+std::function<void(const std::string&)> g_dropHandler;
+
 uint8_t ButtonCode(MouseButton button, int offset) {
   // Each button owns three consecutive codes: down, up, double.
   return static_cast<uint8_t>(MOUSE_LEFT_DOWN + 3 * static_cast<int>(button) + offset);
 }
 
 }  // namespace
+
+void SetDropHandler(std::function<void(const std::string& path)> handler) { g_dropHandler = std::move(handler); }
 
 void HandleWindowMessage(const WindowMessage& m) {
   switch (m.kind) {
@@ -45,6 +49,9 @@ void HandleWindowMessage(const WindowMessage& m) {
     case MessageKind::KeyUp:
       InputState.KeyEvent = KEY_RELEASED;
       InputState.LastKey = static_cast<uint8_t>(m.virtualKey & 0xFF);
+      break;
+    case MessageKind::Drop:
+      if (g_dropHandler) g_dropHandler(m.path);
       break;
     case MessageKind::Close:
       CloseTrace();

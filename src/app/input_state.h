@@ -2,6 +2,8 @@
 // The one input record every screen polls after PumpFrame: the latest mouse
 // event and key event of the frame, the last message winning.
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -36,6 +38,9 @@ struct InputStateRecord {
 };
 
 extern InputStateRecord InputState;
+
+// What a file or folder dropped onto the window does; none: nothing.
+void SetDropHandler(std::function<void(const std::string& path)> handler);
 
 // Applies one window message to InputState. A Close message ends the process
 // at once with exit code 0, as destroying the window does.

@@ -47,12 +47,14 @@ bool WriteFolder(const std::string& dir, const PictureFolder& f, bool loose, std
 
 void AddLevelPictures(PictureFolder& pictures) {
   // The layers are the slow part: paint them on all cores, keep the order fixed.
+  // Where no thread can be started (WebAssembly without threads) each is
+  // painted when it is taken.
   std::vector<std::pair<std::string, std::future<Canvas>>> jobs;
   for (const LevelPlan& level : DemoCampaign().levels)
     for (size_t i = 0; i < level.layers.size(); ++i) {
       LayerRecipe recipe = level.layers[i];
       jobs.emplace_back(LayerName(level, static_cast<int>(i)) + ".bmp",
-                        std::async(std::launch::async, [recipe] { return PaintLayer(recipe); }));
+                        std::async(std::launch::async | std::launch::deferred, [recipe] { return PaintLayer(recipe); }));
       if (jobs.size() % 4 == 0)
         for (auto& j : jobs) j.second.wait();
     }

@@ -18,6 +18,8 @@
 #include "app/log.h"
 #include "app/user_config.h"
 #include "app/version.h"
+#include "content/package.h"
+#include "content/package_install.h"
 #include "flow/autoplay.h"
 #include "flow/game_main_loop.h"
 #include "game/game_state.h"
@@ -33,6 +35,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/user_folders.h"
 #include "screens/campaign_picker.h"
+#include "screens/package_card.h"
 
 namespace tessera {
 
@@ -41,6 +44,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool g_displayExists = false;
+int g_exitCode = 0;  // a failure after the window exists (an install refused)
 
 // A failed set-up step: say why on standard error (and in a box where a display
 // exists), and end with a non-zero exit code.
@@ -108,6 +112,81 @@ bool PickGame(const std::vector<Campaign>& choices) {
   return !ec;
 }
 
+// Installs a package into the player's campaigns folder and enters it; an
+// installed copy of the same campaign is replaced (its saves kept) when
+// `replace`, else kept beside the new one.
+bool InstallAndEnter(const std::string& package, const content::PackageInfo& info, bool replace, std::string& why) {
+  const fs::path campaigns = content::PlayerCampaignsFolder();
+  if (campaigns.empty()) {
+    why = "no user data folder to install " + package + " into";
+    return false;
+  }
+  const content::InstallTarget target = content::PlanInstall(info.manifest, campaigns);
+  fs::path installed;
+  if (!content::InstallPackage(package, target, replace, installed, why)) return false;
+  std::fprintf(stderr, "tessera: installed %s into %s\n", package.c_str(), HostPathString(installed).c_str());
+  if (!HostChangeFolder(HostPathString(installed))) {
+    why = "cannot enter the folder " + HostPathString(installed);
+    return false;
+  }
+  return true;
+}
+
+// The card for a package opened in the window: false when the player cancels
+// or the install fails (then said in a box). The window stays as it was made.
+bool OfferPackage(const std::string& package, const content::PackageInfo& info) {
+  const bool installed = !content::PlanInstall(info.manifest, content::PlayerCampaignsFolder()).same.empty();
+  InitTextRenderer();
+  const CardButton choice = ShowPackageCard(info, installed);
+  ReleaseTextRenderer();
+  if (choice == CardButton::Cancel) return false;
+  std::string why;
+  if (!InstallAndEnter(package, info, choice == CardButton::Replace, why)) {
+    g_exitCode = Fail(why);
+    return false;
+  }
+  const int32_t fullScreen = EngineConfig.FullScreen;
+  ReadWorkDir();
+  ReadEngineConfig();
+  EngineConfig.FullScreen = fullScreen;
+  return true;
+}
+
+// A file dropped onto the window while a game runs: a campaign package shows
+// its card over the game; installed, the game starts again in it. Headless
+// runs install it at once and play on. Other files are left alone.
+void OpenDroppedFile(const std::string& path, bool headless) {
+  if (!content::IsPackagePath(path)) return;
+  content::PackageInfo info;
+  std::string why;
+  if (!content::ReadPackage(path, info, why)) {
+    std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    WriteLog(why.c_str());
+    if (!headless) ShowMessage(why.c_str());
+    return;
+  }
+  const fs::path campaigns = content::PlayerCampaignsFolder();
+  const content::InstallTarget target = content::PlanInstall(info.manifest, campaigns);
+  CardButton choice = CardButton::Replace;
+  if (!headless) choice = ShowPackageCard(info, !target.same.empty());
+  if (choice == CardButton::Cancel) return;
+  fs::path installed;
+  if (campaigns.empty() || !content::InstallPackage(path, target, choice == CardButton::Replace, installed, why)) {
+    if (campaigns.empty()) why = "no user data folder to install " + path + " into";
+    std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    WriteLog(why.c_str());
+    if (!headless) ShowMessage(why.c_str());
+    return;
+  }
+  const std::string line = "installed " + path + " into " + HostPathString(installed);
+  std::fprintf(stderr, "tessera: %s\n", line.c_str());
+  WriteLog(line.c_str());
+  if (headless) return;
+  CloseTrace();
+  RestartProgram({"--workdir", HostPathString(installed)});
+  ShowMessage(("cannot start the game again in " + HostPathString(installed)).c_str());
+}
+
 // The game played is remembered for the next start that finds several.
 void RememberGame(UserConfig& user) {
   if (!IsGameFolder(HostFsPath(WorkDir)) || user.lastGame == WorkDir) return;
@@ -140,7 +219,8 @@ bool InitGame(const std::string& firstLogLine) {
   return true;
 }
 
-int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& choices) {
+int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& choices,
+        const std::optional<content::PackageInfo>& offered) {
   Platform& sys = Sys();
   DesktopSize desktop = sys.ReadDesktopSize();
   ReadWorkDir();
@@ -156,7 +236,7 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   InitSound();
   if (!ReadPixelFormat()) return Fail("cannot read the display's pixel format");
   if (!sys.InitInput(error)) return Fail(error);
-  const bool play = choices.empty() || PickGame(choices);
+  const bool play = offered ? OfferPackage(cl.package, *offered) : choices.empty() || PickGame(choices);
   if (play && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
     return Fail("cannot write the trace file " + cl.traceFile);
   if (play && !cl.headless) RememberGame(user);  // headless runs leave the player's config alone
@@ -171,6 +251,7 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   }
   SetInputDriver(driver.get());
 
+  SetDropHandler([headless = cl.headless](const std::string& path) { OpenDroppedFile(path, headless); });
   if (play && InitGame(SetUpWritePlaces(cl))) {
     if (!HaveSoundDevice()) {
       std::string line = std::string("no audio device, running without sound: ") + SoundDeviceError();
@@ -186,12 +267,13 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   while (play && sys.PollMessage(message))
     if (message.kind != MessageKind::Close) HandleWindowMessage(message);
   SetInputDriver(nullptr);
+  SetDropHandler(nullptr);
   sys.ReleaseDisplay();
   ReleaseSound();
   sys.ReleaseInput();
   ReleaseTextRenderer();
   CloseTrace();
-  return 0;
+  return g_exitCode;
 }
 
 }  // namespace
@@ -230,6 +312,7 @@ int RunTessera(int argc, char** argv) {
   absolute(args.dumpDir);
   absolute(args.traceFile);
   absolute(args.saveDir);
+  absolute(args.package);
   if (args.listGames) {
     for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots())))
       std::printf("%s\t%s\n", c.name.c_str(), HostPathString(c.folder).c_str());
@@ -239,7 +322,19 @@ int RunTessera(int argc, char** argv) {
   std::vector<Campaign> choices;
   std::string noGame;
   if (!args.workDir.empty() && !HostChangeFolder(args.workDir)) return Fail("cannot enter the folder " + args.workDir);
-  if (args.workDir.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless) return Fail(noGame);
+  // A package (a double-click, a drop on the program) is checked first; an
+  // unattended run installs it at once, a player sees its card in the window.
+  std::optional<content::PackageInfo> offered;
+  if (!args.package.empty()) {
+    content::PackageInfo info;
+    if (!content::ReadPackage(args.package, info, noGame) && args.headless) return Fail(noGame);
+    if (noGame.empty() && (args.headless || args.yes) && !InstallAndEnter(args.package, info, true, noGame) &&
+        args.headless)
+      return Fail(noGame);
+    if (noGame.empty() && !args.headless && !args.yes) offered = info;
+  }
+  if (args.workDir.empty() && args.package.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless)
+    return Fail(noGame);
 
   std::unique_ptr<Platform> platform;
   if (args.headless) {
@@ -279,7 +374,7 @@ int RunTessera(int argc, char** argv) {
     platform->ReadDesktopSize();  // brings up the display for the message box
     g_displayExists = true;
   }
-  int code = noGame.empty() ? Run(args, user, choices) : Fail(noGame);
+  int code = noGame.empty() ? Run(args, user, choices, offered) : Fail(noGame);
   SetPlatform(nullptr);
   return code;
 }

@@ -16,6 +16,7 @@
 #include "app/engine_config.h"
 #include "app/files.h"
 #include "app/log.h"
+#include "app/uninitialised_array.h"
 #include "gfx/pixel_format.h"
 #include "platform/file_system.h"
 
@@ -197,7 +198,7 @@ class Scratch {
  public:
   uint8_t* Get(size_t n) {
     if (n > capacity_) {
-      bytes_ = std::make_unique_for_overwrite<uint8_t[]>(n);
+      bytes_ = MakeUninitialisedArray<uint8_t>(n);
       capacity_ = n;
     }
     return bytes_.get();

@@ -96,8 +96,10 @@ void Stamp(const GlyphEntry& glyph, int size, uint16_t colour, int64_t x, int64_
 }  // namespace
 
 bool InitTextRenderer() {
-  const Charset charset =
-      EngineConfig.Language == LANGUAGE_CHINESE_TRADITIONAL ? Charset::Big5 : Charset::GB2312;
+  return InitTextRenderer(EngineConfig.Language == LANGUAGE_CHINESE_TRADITIONAL ? Charset::Big5 : Charset::GB2312);
+}
+
+bool InitTextRenderer(Charset charset) {
   g_text.charset = charset;
   auto rasterizer = Sys().CreateGlyphRasterizer(charset);
   return InitTextRenderer(std::move(rasterizer));

@@ -7,11 +7,14 @@
 #include <memory>
 
 #include "platform/glyphs.h"
+#include "platform/platform.h"
 
 namespace tessera {
 
 // Builds the fonts for the configured language's character set and empties the cache.
 bool InitTextRenderer();
+// Same, for another character set (a package's card, read before its campaign is played).
+bool InitTextRenderer(Charset charset);
 // Same, with a given font engine (tests inject fakes).
 bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer);
 void ReleaseTextRenderer();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/uninitialised_array.h"
 #include "platform/file_system.h"
 
 namespace tessera {
@@ -78,7 +79,7 @@ size_t RiffFile::Read(void* destination, size_t count) {
       position_ += got;
       break;
     }
-    if (!buffer_) buffer_ = std::make_unique_for_overwrite<uint8_t[]>(READ_AHEAD);
+    if (!buffer_) buffer_ = MakeUninitialisedArray<uint8_t>(READ_AHEAD);
     bufferAt_ = position_;
     bufferLength_ = ReadFromFile(buffer_.get(), READ_AHEAD);
     if (bufferLength_ == 0) break;

@@ -26,6 +26,7 @@ enum class MessageKind : uint8_t {
   KeyDown,       // virtualKey (auto-repeat sends more of these)
   KeyUp,         // virtualKey
   Close,         // the window was closed (window manager, Alt+F4, end of a headless run)
+  Drop,          // path: a file or folder dropped onto the window
 };
 
 struct WindowMessage {
@@ -35,6 +36,7 @@ struct WindowMessage {
   int32_t y = 0;  // frame pixels, 0..599
   uint32_t held = 0;
   uint32_t virtualKey = 0;  // Windows virtual-key numbering
+  std::string path;         // Drop: the host path (UTF-8 on Windows)
 };
 
 // Windows virtual-key codes the platform layers translate to.

@@ -1,6 +1,7 @@
 #pragma once
 // The process itself: its arguments, its console, and running other programs.
 // One implementation per system (platform/posix, platform/windows).
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ unsigned long CurrentProcessId();
 // The running program's own file; empty when the system cannot tell.
 std::string CurrentExecutable();
 
+// Replaces the running program with a fresh start of itself given these
+// arguments (after argv[0]); returns only when that cannot be done.
+void RestartProgram(const std::vector<std::string>& arguments);
+
 // Sets a variable of this process's environment, seen by the programs it
 // starts and by libraries reading it later.
 void SetEnvironment(const std::string& name, const std::string& value);
@@ -26,6 +31,11 @@ void SetEnvironment(const std::string& name, const std::string& value);
 // carriage return added), so what is written is the same everywhere. Nothing
 // to do on POSIX systems.
 void SetUpStandardStreams();
+
+// Sleeps the calling thread. In a page the browser runs meanwhile (the game's
+// loop blocks in its frame pump, which sleeps here): the program's stack is
+// put aside and taken up again when the time is over.
+void SleepMicroseconds(uint64_t microseconds);
 
 // Runs a command written as a POSIX shell reads a simple one: words, 'single'
 // and "double" quotes, NAME=value settings before the program, an optional

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
+#include "content/package_install.h"
 #include "gfx/bmp_write.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -49,7 +51,8 @@ std::string CachedGame(const std::string& variant, const std::string& makeArgs) 
   fs::path tool = HostFsPath(ToolBinary());
   std::error_code ec;
   auto size = fs::file_size(tool, ec);
-  auto stamp = fs::last_write_time(tool, ec).time_since_epoch().count();
+  // A wide integer in some C++ libraries (libc++ counts file times in 128 bits).
+  auto stamp = static_cast<long long>(fs::last_write_time(tool, ec).time_since_epoch().count());
   fs::path cache = tool.parent_path() / "Testing" / "Temporary" / "game-cache";
   fs::create_directories(cache, ec);
   std::string key = variant + "-" + std::to_string(size) + "-" + std::to_string(stamp);
@@ -206,5 +209,22 @@ LintRun Lint(const std::string& dir) {
     if (!line.empty()) run.lines.push_back(line);
   return run;
 }
+
+PlayerFolders::PlayerFolders(const std::string& root) {
+  const std::pair<const char*, const char*> folders[] = {{"XDG_DATA_HOME", "data"},  {"XDG_CONFIG_HOME", "config"},
+                                                         {"XDG_STATE_HOME", "state"}, {"XDG_CACHE_HOME", "cache"},
+                                                         {"APPDATA", "appdata"},      {"LOCALAPPDATA", "localappdata"}};
+  for (const auto& [name, folder] : folders) {
+    const char* old = std::getenv(name);
+    previous_.emplace_back(name, old ? old : "");
+    SetEnvironment(name, HostPathString(HostFsPath(root) / folder));
+  }
+}
+
+PlayerFolders::~PlayerFolders() {
+  for (const auto& [name, value] : previous_) SetEnvironment(name, value);
+}
+
+std::string PlayerFolders::Campaigns() const { return HostPathString(content::PlayerCampaignsFolder()); }
 
 }  // namespace tessera::test

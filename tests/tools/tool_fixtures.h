@@ -3,6 +3,7 @@
 // folders made once and shared, and edits of copied game folders.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -52,5 +53,23 @@ struct LintRun {
   std::string Dump() const;
 };
 LintRun Lint(const std::string& dir);
+
+// A player's own folders below `root` for the rest of the test (each test runs
+// in its own process; the old values come back when it ends): the XDG
+// variables of POSIX systems and %APPDATA% of Windows point there, so the game
+// and the tool started by the test, and the test's own calls, use them.
+class PlayerFolders {
+ public:
+  explicit PlayerFolders(const std::string& root);
+  ~PlayerFolders();
+  PlayerFolders(const PlayerFolders&) = delete;
+  PlayerFolders& operator=(const PlayerFolders&) = delete;
+  // Where packages install: $XDG_DATA_HOME/tessera/campaigns or
+  // %APPDATA%\Tessera\campaigns.
+  std::string Campaigns() const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> previous_;
+};
 
 }  // namespace tessera::test

@@ -75,6 +75,15 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         if (c == '/' || c == '\\') return fail("dump name must not contain a folder");
       e.kind = ScriptEvent::Kind::Dump;
       e.name = w[2];
+    } else if (verb == "drop") {
+      // The path is the rest of the line, spaces and all.
+      const size_t at = line.find("drop");
+      std::string path = line.substr(at + 4);
+      path.erase(0, path.find_first_not_of(" \t"));
+      path.erase(path.find_last_not_of(" \t\r") + 1);
+      if (path.empty()) return fail("drop takes a path");
+      e.message.kind = MessageKind::Drop;
+      e.message.path = path;
     } else if (verb == "quit") {
       if (!expectArgs(0)) return fail("quit takes no arguments");
       e.kind = ScriptEvent::Kind::Quit;

@@ -1,6 +1,7 @@
 #pragma once
 // Scripted input of headless runs: one event per line, "<ms> <event> [args]",
-// '#' starts a comment, blank lines are ignored.
+// '#' starts a comment, blank lines are ignored. "<ms> drop <path>" drops a
+// file or folder onto the window (the path is the rest of the line).
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -3,8 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace tessera {
 
@@ -20,6 +22,18 @@ std::string CurrentExecutable() {
   return n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
 }
 
+void RestartProgram(const std::vector<std::string>& arguments) {
+  const std::string self = CurrentExecutable();
+  if (self.empty()) return;
+  std::vector<std::string> words = arguments;
+  words.insert(words.begin(), self);
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  ::execv(self.c_str(), argv.data());
+}
+
 void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
 
 void SetUpStandardStreams() {}
@@ -33,6 +47,10 @@ int RunShellCommand(const std::string& command, std::string& output) {
   const int status = ::pclose(pipe);
   if (status == -1) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void SleepMicroseconds(uint64_t microseconds) {
+  std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
 }
 
 }  // namespace tessera

@@ -8,11 +8,11 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <thread>
 #include <vector>
 
 #include "platform/backends.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/sdl/frame_presenter.h"
 #include "platform/sdl/window_layout.h"
 
@@ -180,11 +180,11 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
     }
     for (uint64_t due; texture_ && (due = presenter_.DueAt()) < end;) {
       const uint64_t now = NowUs();
-      if (due > now) std::this_thread::sleep_for(std::chrono::microseconds(due - now));
+      if (due > now) SleepMicroseconds(due - now);
       presenter_.Tick(NowUs(), *this);
     }
     const uint64_t now = NowUs();
-    if (end > now) std::this_thread::sleep_for(std::chrono::microseconds(end - now));
+    if (end > now) SleepMicroseconds(end - now);
   }
   LocalTime Now() override {
     std::time_t now = std::time(nullptr);
@@ -207,6 +207,13 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
         case SDL_QUIT:
           RememberWindow();
           m.kind = MessageKind::Close;
+          return true;
+        case SDL_DROPFILE:
+          // SDL hands over a UTF-8 path it allocated.
+          if (!e.drop.file) break;
+          m.kind = MessageKind::Drop;
+          m.path = e.drop.file;
+          SDL_free(e.drop.file);
           return true;
         case SDL_WINDOWEVENT:
           switch (e.window.event) {

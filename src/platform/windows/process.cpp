@@ -6,8 +6,10 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <utility>
 
 #include "platform/windows/wide_text.h"
@@ -125,6 +127,25 @@ std::string CurrentExecutable() {
 
 // The C runtime keeps its own copy of the environment; _wputenv_s changes
 // both it and the system's.
+void RestartProgram(const std::vector<std::string>& arguments) {
+  const std::string self = CurrentExecutable();
+  if (self.empty()) return;
+  // Windows has no exec: the new program is started and this one ends.
+  std::wstring line;
+  AppendArgument(line, Wide(self));
+  for (const std::string& argument : arguments) AppendArgument(line, Wide(argument));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(Wide(self).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+    return;
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  std::fflush(nullptr);
+  ::ExitProcess(0);
+}
+
 void SetEnvironment(const std::string& name, const std::string& value) {
   ::_wputenv_s(Wide(name).c_str(), Wide(value).c_str());
 }
@@ -206,6 +227,10 @@ int RunShellCommand(const std::string& command, std::string& output) {
   for (const auto& [name, value] : previous)
     ::SetEnvironmentVariableW(name.c_str(), value.size() == 1 && value[0] == L'\0' ? nullptr : value.c_str());
   return code;
+}
+
+void SleepMicroseconds(uint64_t microseconds) {
+  std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
 }
 
 }  // namespace tessera

@@ -13,16 +13,19 @@ namespace tessera {
 
 namespace {
 
-// The user's roaming application data (%APPDATA%), where SDL_GetPrefPath puts
-// a program's own folder too.
+// The user's roaming application data: %APPDATA% as the process was given it
+// (the same folder unless a launcher or a test points it elsewhere, as the XDG
+// variables do on other systems), else the known folder SDL_GetPrefPath uses.
 std::filesystem::path RoamingAppData() {
+  if (const wchar_t* appData = ::_wgetenv(L"APPDATA"); appData && *appData) {
+    const std::filesystem::path folder(appData);
+    if (folder.is_absolute()) return folder;
+  }
   std::filesystem::path folder;
   PWSTR known = nullptr;
   if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
     folder = known;
   ::CoTaskMemFree(known);
-  if (folder.empty())
-    if (const wchar_t* appData = ::_wgetenv(L"APPDATA"); appData && *appData) folder = appData;
   return folder;
 }
 

@@ -1,0 +1,10 @@
+// Programs of the WebAssembly build run under Node.js as the Linux ones run:
+// the process's environment is theirs (Emscripten starts with its own small
+// one), and the .wasm beside the script is read from the disk. Node.js 18 and
+// later have a fetch() that Emscripten 3.1.6 would take for loading it, and
+// which takes no file paths: this module's own `fetch` hides it.
+var fetch;
+Module["preRun"] = Module["preRun"] || [];
+Module["preRun"].push(function () {
+  if (typeof ENV == "object") for (var name in process.env) ENV[name] = process.env[name];
+});

@@ -1,0 +1,490 @@
+// Tessera's page: loads the game (tessera.js and tessera.wasm, the page build),
+// keeps the player's folder in IndexedDB, offers the campaigns and fetches the
+// one picked, and hands the game the keys, clicks and touches the browser would
+// otherwise take. The game itself draws into the canvas through SDL and sizes
+// the frame in it as on the desktop (whole scales when they fit).
+"use strict";
+(function () {
+  const $ = (id) => document.getElementById(id);
+  const canvas = $("canvas");
+  const home = "/home/web_user";  // the game's HOME: saves, settings, own campaigns
+  const campaigns = [
+    {id: "demo-english", label: "Demo (English)", font: false},
+    {id: "demo-chinese-simplified", label: "演示（简体中文）", font: true},
+    {id: "demo-chinese-traditional", label: "演示（繁體中文）", font: true},
+  ];
+  let storage = "unknown";  // "ok", or "none" when the browser keeps nothing
+  let playing = false;
+  let persistAsked = false;
+  let loadedBytes = 0;  // bytes fetched so far, for the report in the page
+  const screenshotsSeen = new Set();
+
+  function status(text) { $("status").textContent = text; }
+  function error(text) {
+    $("error").textContent = text;
+    console.error("tessera: " + text);
+  }
+  function note(text) { $("note").textContent = text; }
+  function progress(loaded, total) {
+    const bar = $("bar");
+    bar.style.display = total > 0 ? "block" : "none";
+    if (total > 0) bar.firstElementChild.style.width = Math.min(100, (100 * loaded) / total).toFixed(1) + "%";
+    const mb = (n) => (n / 1048576).toFixed(1) + " MB";
+    $("bytes").textContent = total > 0 ? mb(loaded) + " of " + mb(total) + " (" + Math.floor((100 * loaded) / total) + "%)" : "";
+  }
+
+  function missingFeature() {
+    if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function")
+      return "This browser cannot run WebAssembly, which Tessera needs. A current Firefox, Chrome, Edge or Safari can.";
+    if (typeof indexedDB === "undefined" && typeof Promise === "undefined") return "This browser is too old for Tessera.";
+    return null;
+  }
+  function hasWebGl() {
+    try {
+      const probe = document.createElement("canvas");
+      return !!(probe.getContext("webgl") || probe.getContext("experimental-webgl"));
+    } catch (e) {
+      return false;
+    }
+  }
+
+  // A file fetched with its progress shown; rejects with a message naming it.
+  async function fetchWithProgress(url, label) {
+    let response;
+    try {
+      response = await fetch(url);
+    } catch (e) {
+      throw new Error("could not fetch " + url + " (" + e.message + ")");
+    }
+    if (!response.ok) throw new Error("could not fetch " + url + " (HTTP " + response.status + ")");
+    const total = Number(response.headers.get("Content-Length")) || 0;
+    status(label);
+    if (!response.body || !response.body.getReader) {
+      const bytes = new Uint8Array(await response.arrayBuffer());
+      loadedBytes += bytes.length;
+      return bytes;
+    }
+    const reader = response.body.getReader();
+    const parts = [];
+    let loaded = 0;
+    for (;;) {
+      const {done, value} = await reader.read();
+      if (done) break;
+      parts.push(value);
+      loaded += value.length;
+      progress(loaded, total);
+    }
+    loadedBytes += loaded;
+    const bytes = new Uint8Array(loaded);
+    let at = 0;
+    for (const part of parts) {
+      bytes.set(part, at);
+      at += part.length;
+    }
+    return bytes;
+  }
+
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement("script");
+      script.src = src;
+      script.onload = resolve;
+      script.onerror = () => reject(new Error("could not load " + src));
+      document.body.appendChild(script);
+    });
+  }
+
+  // ---- the player's folder in IndexedDB ----
+  let syncing = false;
+  let syncAgain = false;
+  function sync() {
+    if (storage !== "ok") return;
+    if (syncing) {
+      syncAgain = true;
+      return;
+    }
+    syncing = true;
+    FS.syncfs(false, (err) => {
+      syncing = false;
+      if (err) {
+        storage = "none";
+        note("Your saves could not be stored in this browser: they last until the page is closed.");
+        return;
+      }
+      askToKeep();
+      if (syncAgain) {
+        syncAgain = false;
+        sync();
+      }
+    });
+  }
+  // After the first save the browser is asked to keep the page's storage
+  // rather than clear it when space runs short.
+  function askToKeep() {
+    if (persistAsked || !hasSaves()) return;
+    persistAsked = true;
+    if (!navigator.storage || !navigator.storage.persist) return;
+    navigator.storage.persist().then((kept) => {
+      note(kept ? "The browser keeps your saves." :
+                  "The browser may clear your saves when it needs space: \u201cExport my data\u201d keeps a copy.");
+    });
+  }
+  function hasSaves() {
+    let found = false;
+    walk(home, (path) => {
+      if (/\.sav$/i.test(path)) found = true;
+    });
+    return found;
+  }
+  function walk(folder, onFile) {
+    let names;
+    try {
+      names = FS.readdir(folder);
+    } catch (e) {
+      return;
+    }
+    for (const name of names) {
+      if (name === "." || name === "..") continue;
+      const path = folder + "/" + name;
+      const mode = FS.stat(path).mode;
+      if (FS.isDir(mode)) walk(path, onFile);
+      else if (FS.isFile(mode)) onFile(path);
+    }
+  }
+
+  // Called by the game (platform/web) when it replaced or removed a file.
+  function filesChanged() {
+    sync();
+    offerScreenshots();
+  }
+  // F12 writes the frame as a PNG into the screenshots folder; the page offers
+  // each new one as a download.
+  function offerScreenshots() {
+    const folder = home + "/.local/share/tessera/screenshots";
+    let names = [];
+    try {
+      names = FS.readdir(folder);
+    } catch (e) {
+      return;
+    }
+    for (const name of names) {
+      if (!/\.png$/i.test(name) || screenshotsSeen.has(name)) continue;
+      screenshotsSeen.add(name);
+      if (!playing) continue;  // the ones there before this visit
+      download(FS.readFile(folder + "/" + name), name, "image/png");
+    }
+  }
+  function download(bytes, name, type) {
+    const url = URL.createObjectURL(new Blob([bytes], {type}));
+    const a = document.createElement("a");
+    a.href = url;
+    a.download = name;
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 10000);
+  }
+
+  // ---- export and import: one tar file of the player's folder ----
+  function tarHeader(name, size, type) {
+    const header = new Uint8Array(512);
+    const put = (text, at, length) => {
+      const bytes = new TextEncoder().encode(text);
+      header.set(bytes.subarray(0, length), at);
+    };
+    const octal = (value, length) => value.toString(8).padStart(length - 1, "0");
+    let prefix = "";
+    if (new TextEncoder().encode(name).length > 100) {
+      const cut = name.lastIndexOf("/", 154);
+      prefix = name.slice(0, cut);
+      name = name.slice(cut + 1);
+    }
+    put(name, 0, 100);
+    put(type === "5" ? "0000755" : "0000644", 100, 8);
+    put("0000000", 108, 8);
+    put("0000000", 116, 8);
+    put(octal(size, 12), 124, 12);
+    put(octal(Math.floor(Date.now() / 1000), 12), 136, 12);
+    put("        ", 148, 8);
+    put(type, 156, 1);
+    put("ustar", 257, 6);
+    put("00", 263, 2);
+    put(prefix, 345, 155);
+    let sum = 0;
+    for (const byte of header) sum += byte;
+    put(octal(sum, 7) + "\0", 148, 8);
+    return header;
+  }
+  function exportData() {
+    const parts = [];
+    walk(home, (path) => {
+      const bytes = FS.readFile(path);
+      parts.push(tarHeader(path.slice(home.length + 1), bytes.length, "0"), bytes);
+      if (bytes.length % 512) parts.push(new Uint8Array(512 - (bytes.length % 512)));
+    });
+    parts.push(new Uint8Array(1024));
+    download(new Blob(parts), "tessera-data.tar", "application/x-tar");
+  }
+  async function importData(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const text = (at, length) => {
+      let end = at;
+      while (end < at + length && bytes[end] !== 0) end++;
+      return new TextDecoder().decode(bytes.subarray(at, end));
+    };
+    let count = 0;
+    for (let at = 0; at + 512 <= bytes.length;) {
+      const name = text(at, 100);
+      if (!name) break;
+      const size = parseInt(text(at + 124, 12).trim() || "0", 8);
+      const type = String.fromCharCode(bytes[at + 156] || 48);
+      const prefix = text(at + 345, 155);
+      const path = (prefix ? prefix + "/" : "") + name;
+      const start = at + 512;
+      if (!(size >= 0) || start + size > bytes.length) throw new Error("the file is cut short");
+      // Only plain files inside the player's folder.
+      if (type === "0" && !path.split("/").some((p) => p === ".." || p === "") && !path.startsWith("/")) {
+        const target = home + "/" + path;
+        FS.mkdirTree(target.slice(0, target.lastIndexOf("/")));
+        FS.writeFile(target, bytes.subarray(start, start + size));
+        count++;
+      }
+      at = start + Math.ceil(size / 512) * 512;
+    }
+    sync();
+    return count;
+  }
+
+  // ---- input the browser would take ----
+  function setUpInput() {
+    // Right-click is the game's.
+    canvas.addEventListener("contextmenu", (e) => e.preventDefault());
+    window.addEventListener("keydown", (e) => {
+      if (!playing) return;
+      if (e.key === "Enter" && e.altKey) {
+        // The page's full screen (the game's own would wait for the next event).
+        e.preventDefault();
+        e.stopImmediatePropagation();
+        if (!e.repeat) toggleFullScreen();
+        return;
+      }
+      if (["F1", "F2", "F12", "Backspace", "Tab"].includes(e.key)) e.preventDefault();
+    }, {capture: true});
+    window.addEventListener("keyup", (e) => {
+      if (playing && e.key === "Enter" && e.altKey) e.stopImmediatePropagation();
+    }, {capture: true});
+    // Touch: a tap is a left click where it lands, a press held half a second
+    // a right click. The game sees mouse events only.
+    let touch = null;
+    const mouse = (type, x, y, button) =>
+      canvas.dispatchEvent(new MouseEvent(type, {clientX: x, clientY: y, button, buttons: type === "mousedown" ? (button === 2 ? 2 : 1) : 0,
+                                               bubbles: true, cancelable: true, view: window}));
+    const onTouch = (e) => {
+      if (!playing || e.target !== canvas) return;
+      e.preventDefault();
+      e.stopPropagation();
+      resumeAudio();
+      const t = e.changedTouches[0];
+      if (e.type === "touchstart") {
+        if (touch) return;  // one finger is the pointer
+        touch = {id: t.identifier, x: t.clientX, y: t.clientY, long: false};
+        mouse("mousemove", t.clientX, t.clientY, 0);
+        touch.timer = setTimeout(() => {
+          touch.long = true;
+          mouse("mousedown", touch.x, touch.y, 2);
+          mouse("mouseup", touch.x, touch.y, 2);
+        }, 500);
+      } else if (touch && t.identifier === touch.id) {
+        if (e.type === "touchmove") {
+          if (Math.hypot(t.clientX - touch.x, t.clientY - touch.y) > 12) clearTimeout(touch.timer);
+          mouse("mousemove", t.clientX, t.clientY, 0);
+          return;
+        }
+        clearTimeout(touch.timer);
+        if (e.type === "touchend" && !touch.long) {
+          mouse("mousedown", t.clientX, t.clientY, 0);
+          mouse("mouseup", t.clientX, t.clientY, 0);
+        }
+        touch = null;
+      }
+    };
+    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"])
+      window.addEventListener(type, onTouch, {capture: true, passive: false});
+    for (const type of ["mousedown", "keydown", "touchend"]) window.addEventListener(type, resumeAudio, {capture: true});
+  }
+
+  // Browsers start sound only after the player did something on the page.
+  function resumeAudio() {
+    if (typeof AL === "undefined" || !AL.contexts) return;
+    for (const context of Object.values(AL.contexts)) {
+      if (context && context.audioCtx && context.audioCtx.state === "suspended") context.audioCtx.resume();
+    }
+  }
+
+  function toggleFullScreen() {
+    const stage = $("stage");
+    if (document.fullscreenElement || document.webkitFullscreenElement) {
+      (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+    } else {
+      const request = stage.requestFullscreen || stage.webkitRequestFullscreen;
+      if (request) Promise.resolve(request.call(stage)).catch(() => note("The browser did not allow full screen."));
+    }
+  }
+
+  function landscape() {
+    document.body.classList.toggle("landscape", window.innerWidth > window.innerHeight && window.innerHeight < 600);
+  }
+
+  // ---- start-up ----
+  async function start() {
+    const missing = missingFeature();
+    if (missing) {
+      status("");
+      error(missing);
+      return;
+    }
+    if (!hasWebGl()) note("WebGL is off in this browser: the game draws without it, more slowly.");
+    $("fullscreen").onclick = toggleFullScreen;
+    $("export").onclick = () => (storage === "unknown" ? null : exportData());
+    $("import").onclick = () => $("import-file").click();
+    $("import-file").onchange = async (e) => {
+      const file = e.target.files[0];
+      if (!file) return;
+      try {
+        const count = await importData(file);
+        note("Imported " + count + " files." + (playing ? " Reload the page to play with them." : ""));
+      } catch (err) {
+        error("The import failed: " + err.message);
+      }
+      e.target.value = "";
+    };
+    window.addEventListener("resize", landscape);
+    // A file that fails to arrive, or anything else going wrong, is said on the page.
+    window.addEventListener("error", (e) => error(String(e.message || e)));
+    window.addEventListener("unhandledrejection", (e) => error(String(e.reason && e.reason.message || e.reason)));
+    landscape();
+    setUpInput();
+
+    let wasm;
+    try {
+      wasm = await fetchWithProgress("tessera.wasm", "Loading the game…");
+    } catch (e) {
+      status("");
+      error("The game could not be loaded: " + e.message + ".");
+      return;
+    }
+    window.Module = {
+      wasmBinary: wasm,
+      canvas: canvas,
+      noInitialRun: true,
+      // Campaign packages fetch their data beside their loaders.
+      locateFile: (path) => (path.endsWith(".data") ? "data/" + path : path),
+      onFilesChanged: filesChanged,
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+      setStatus: (text) => {
+        const m = /\((\d+)\/(\d+)\)/.exec(text);
+        if (m) progress(Number(m[1]), Number(m[2]));
+      },
+      onAbort: (what) => error("The game stopped: " + what),
+      onRuntimeInitialized: () => mountHome().then(offerCampaigns),
+    };
+    try {
+      await loadScript("tessera.js");
+    } catch (e) {
+      status("");
+      error("The game could not be loaded: " + e.message + ".");
+    }
+  }
+
+  // The player's folder, from IndexedDB when the browser has it.
+  function mountHome() {
+    return new Promise((resolve) => {
+      try {
+        FS.mount(IDBFS, {}, home);
+      } catch (e) {
+        storage = "none";
+      }
+      if (storage === "none" || typeof indexedDB === "undefined") {
+        storage = "none";
+        note("This browser keeps no data for this page (a private window or blocked storage): you can play, but saves last only until the page is closed.");
+        resolve();
+        return;
+      }
+      FS.syncfs(true, (err) => {
+        if (err) {
+          storage = "none";
+          note("This browser keeps no data for this page (a private window or blocked storage): you can play, but saves last only until the page is closed.");
+        } else {
+          storage = "ok";
+        }
+        offerScreenshots();
+        resolve();
+      });
+    });
+  }
+
+  function offerCampaigns() {
+    status("Choose a campaign:");
+    progress(0, 0);
+    const choices = $("choices");
+    choices.textContent = "";
+    for (const campaign of campaigns) {
+      const button = document.createElement("button");
+      button.type = "button";
+      button.textContent = campaign.label;
+      button.onclick = () => play(campaign);
+      choices.appendChild(button);
+    }
+  }
+
+  // Fetches the campaign (and the Chinese font when its texts need it), then
+  // starts the game, which finds it in /campaigns beside the player's own.
+  async function play(campaign) {
+    $("choices").textContent = "";
+    resumeAudio();
+    try {
+      if (campaign.font) await loadPackage("fonts", "Loading the Chinese font…");
+      await loadPackage(campaign.id, "Loading " + campaign.label + "…");
+    } catch (e) {
+      status("");
+      error("The campaign could not be loaded: " + e.message + ".");
+      offerCampaigns();
+      return;
+    }
+    console.log("tessera: " + loadedBytes + " bytes fetched before the game started");
+    $("panel").style.display = "none";
+    canvas.style.display = "block";
+    canvas.style.inset = "0";
+    canvas.style.width = "100%";
+    canvas.style.height = "100%";
+    document.body.classList.add("playing");
+    playing = true;
+    canvas.focus();
+    window.tesseraStarted = true;
+    Module.callMain(["--windowed"]);
+  }
+
+  // A package made by Emscripten's file packager: data/NAME.js places the
+  // files of data/NAME.data in the file system once they arrived.
+  function loadPackage(name, label) {
+    return new Promise((resolve, reject) => {
+      status(label);
+      const before = Module.monitorRunDependencies;
+      let seen = false;
+      Module.monitorRunDependencies = (left) => {
+        if (left > 0) seen = true;
+        if (seen && left === 0) {
+          Module.monitorRunDependencies = before;
+          loadedBytes += (Module.dataFileDownloads && Object.values(Module.dataFileDownloads)
+            .reduce((n, d) => n + (d.loaded || 0), 0)) || 0;
+          Module.dataFileDownloads = {};
+          resolve();
+        }
+      };
+      loadScript("data/" + name + ".js").catch(reject);
+    });
+  }
+
+  start();
+})();

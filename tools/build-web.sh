@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Builds the WebAssembly game on Debian 12 (as root or with sudo): installs
+# Debian's Emscripten and Node.js, builds the libraries once (`tools/deps.sh
+# web`, cached while their pins stay the same), then with preset web (build/wasm)
+# the game, the tool and the unit suite for Node.js, and writes
+#   build/web/        the site: index.html, page.js, the page's game (tessera.js,
+#                     tessera.wasm), the campaigns' packages (data/), the source
+#                     and the licences; and build/web/tessera-web.zip of the same;
+#   build/web-node/   the headless game under Node.js: `build/web-node/tessera`
+#                     takes the Linux game's command line and sees the real files.
+# tools/check-web.sh checks them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export DEBIAN_FRONTEND=noninteractive
+if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi
+log() { printf '[build-web %s] %s\n' "$(date +%T)" "$*"; }
+
+packages=(emscripten nodejs dpkg-dev make cmake ninja-build pkg-config libgtest-dev fonts-wqy-zenhei zip git)
+if [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -c 'install ok installed')" != "${#packages[@]}" ]; then
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${packages[@]}"
+fi
+# Debian's emcc finds its JavaScript helpers (acorn) in Debian's node folder,
+# which a Node.js from elsewhere does not search.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+
+start=$(date +%s)
+TESSERA_WEB_PREFIX=$(bash tools/deps.sh web)
+export TESSERA_WEB_PREFIX
+log "libraries: $TESSERA_WEB_PREFIX ($(( $(date +%s) - start )) s)"
+
+start=$(date +%s)
+# Libraries of other pins: what CMake found of the old ones is forgotten.
+mkdir -p build/wasm
+if [ "$(cat build/wasm/libraries.txt 2>/dev/null)" != "$TESSERA_WEB_PREFIX" ]; then
+  rm -f build/wasm/CMakeCache.txt
+  echo "$TESSERA_WEB_PREFIX" >build/wasm/libraries.txt
+fi
+cmake --preset web >/dev/null
+cmake --build build/wasm -j"${JOBS:-2}" --target tessera
+log "tessera.js and tessera.wasm built ($(( $(date +%s) - start )) s)"
+
+# The headless game under Node.js: the Linux command line, the real files.
+node_dir=build/web-node
+rm -rf "$node_dir"
+mkdir -p "$node_dir"
+cp build/wasm/tessera.js build/wasm/tessera.wasm "$node_dir/"
+cat >"$node_dir/tessera" <<'EOF'
+#!/bin/sh
+# Tessera (WebAssembly) under Node.js: the same command line as the Linux game.
+here=$(dirname "$(readlink -f "$0")")
+exec node "$here/tessera.js" "$@"
+EOF
+chmod +x "$node_dir/tessera"
+log "$node_dir/tessera: $(du -k "$node_dir/tessera.wasm" | cut -f1) KiB of WebAssembly"
+
+# The page's game, and the demos made by the Linux tool (the WebAssembly one
+# has no threads to paint them with).
+# Its own build folder: JavaScript exceptions, which Asyncify can unwind.
+start=$(date +%s)
+mkdir -p build/wasm-page
+if [ "$(cat build/wasm-page/libraries.txt 2>/dev/null)" != "$TESSERA_WEB_PREFIX" ]; then
+  rm -f build/wasm-page/CMakeCache.txt
+  echo "$TESSERA_WEB_PREFIX" >build/wasm-page/libraries.txt
+fi
+cmake --preset web-page >/dev/null
+cmake --build build/wasm-page -j"${JOBS:-2}" --target tessera-page
+log "the page's tessera.js and tessera.wasm built ($(( $(date +%s) - start )) s)"
+linux=${LINUX_BUILD:-build/default}
+if [ ! -x "$linux/tessera-tool" ]; then
+  cmake --preset default >/dev/null
+  cmake --build build/default -j2 --target tessera-tool
+  linux=build/default
+fi
+site=build/web
+rm -rf "$site"
+mkdir -p "$site/data"
+cp packaging/web/index.html packaging/web/page.js build/wasm-page/page/tessera.js build/wasm-page/page/tessera.wasm "$site/"
+packager=(python3 /usr/share/emscripten/tools/file_packager.py)
+demos=$(mktemp -d)
+trap 'rm -rf "$demos"' EXIT
+for language in english chinese-simplified chinese-traditional; do
+  "$linux/tessera-tool" make-demo "$demos/demo-$language" --language "$language" >/dev/null
+  rm -f "$demos/demo-$language/log.txt"
+  # Installed campaigns: saves go to the player's folder, kept in IndexedDB.
+  "${packager[@]}" "$site/data/demo-$language.data" --preload "$demos/demo-$language@/usr/share/tessera/campaigns/demo-$language" \
+    --js-output="$site/data/demo-$language.js" >/dev/null
+done
+"${packager[@]}" "$site/data/fonts.data" --preload /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc@/fonts/wqy-zenhei.ttc \
+  --js-output="$site/data/fonts.js" >/dev/null
+# The source of this very build, and every licence of what the page holds.
+if git rev-parse --git-dir >/dev/null 2>&1; then
+  git archive --format=tar.gz --prefix=tessera/ -o "$site/tessera-source.tar.gz" HEAD
+else
+  tar -czf "$site/tessera-source.tar.gz" --exclude=./build --transform 's,^\.,tessera,' .
+fi
+{
+  echo "Tessera"; echo; cat LICENSE
+  for file in "$TESSERA_WEB_PREFIX"/licenses/*/*; do
+    printf '\n\n==== %s\n\n' "${file#"$TESSERA_WEB_PREFIX"/licenses/}"; cat "$file"
+  done
+  printf '\n\n==== fonts-wqy-zenhei\n\n'; cat /usr/share/doc/fonts-wqy-zenhei/copyright
+  printf '\n\n==== versions\n\n'; cat "$TESSERA_WEB_PREFIX/versions.txt"
+} >"$site/licenses.txt"
+(cd "$site" && rm -f tessera-web.zip && zip -q -X -r tessera-web.zip . -x tessera-web.zip)
+log "$site: $(find "$site" -type f | wc -l) files, $(du -sk "$site" | cut -f1) KiB; tessera.wasm $(gzip -9c "$site/tessera.wasm" | wc -c) bytes gzipped"
+
+# The unit suite (run by tools/check-web.sh).
+start=$(date +%s)
+cmake --build build/wasm -j"${JOBS:-2}"
+log "tests built ($(( $(date +%s) - start )) s)"

@@ -1,0 +1,189 @@
+// Drives the page (build/web, served locally) in Debian's headless Chromium:
+//   node page-test.js URL LINUX_START_MENU_PNG OUT_DIR
+// - the English demo is picked and the start menu appears: the frame, cut from
+//   a screenshot of the page, matches the Linux build's dump of the same
+//   moment (a 3% colour tolerance for the browser's colour handling, nothing
+//   for position: the frame sits at a whole scale);
+// - the idle start menu's CPU use over 10 s is measured and reported;
+// - clicks start a level and a click on the board turns a piece; a touch tap
+//   (the page emulating a touch screen) turns one too;
+// - the console shows no errors all along.
+// Prints one line per check and "N passed, N failed" last; the exit code says.
+"use strict";
+const puppeteer = require("puppeteer-core");
+const {execFileSync} = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+
+const [url, linuxStartMenu, outDir] = process.argv.slice(2);
+if (!url || !linuxStartMenu || !outDir) {
+  console.error("usage: node page-test.js URL LINUX_START_MENU_PNG OUT_DIR");
+  process.exit(2);
+}
+fs.mkdirSync(outDir, {recursive: true});
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+let passed = 0;
+let failed = 0;
+function check(ok, what) {
+  console.log((ok ? "ok: " : "FAILED: ") + what);
+  if (ok) passed++;
+  else failed++;
+}
+
+// Pixels apart between two pictures, colours within 3% counted as equal.
+function pixelsApart(a, b) {
+  try {
+    execFileSync("compare", ["-metric", "AE", "-fuzz", "3%", a, b, "null:"], {stdio: ["ignore", "pipe", "pipe"]});
+    return 0;
+  } catch (e) {
+    const n = parseFloat(String(e.stderr));
+    return Number.isFinite(n) ? n : Infinity;
+  }
+}
+
+// Where the game puts the 800x600 frame in the canvas (as FitFrame does).
+async function frameRect(page) {
+  const box = await page.$eval("#canvas", (c) => {
+    const r = c.getBoundingClientRect();
+    return {left: r.left, top: r.top, width: Math.floor(r.width), height: Math.floor(r.height)};
+  });
+  const whole = Math.min(Math.floor(box.width / 800), Math.floor(box.height / 600));
+  let w, h;
+  if (box.width * 600 <= box.height * 800) {
+    w = box.width;
+    h = Math.floor((box.width * 600) / 800);
+  } else {
+    w = Math.floor((box.height * 800) / 600);
+    h = box.height;
+  }
+  if (whole >= 1 && whole * 800 * 10 >= w * 9) {
+    w = 800 * whole;
+    h = 600 * whole;
+  }
+  return {x: box.left + Math.floor((box.width - w) / 2), y: box.top + Math.floor((box.height - h) / 2), w, h};
+}
+
+async function shootFrame(page, file) {
+  const r = await frameRect(page);
+  await page.screenshot({path: file, clip: {x: r.x, y: r.y, width: r.w, height: r.h}});
+  return file;
+}
+
+async function shootArea(page, fx, fy, size, file) {
+  const r = await frameRect(page);
+  const s = r.w / 800;
+  await page.screenshot({path: file, clip: {x: r.x + (fx - size / 2) * s, y: r.y + (fy - size / 2) * s, width: size * s, height: size * s}});
+  return file;
+}
+
+// Page coordinates of a frame pixel.
+async function at(page, fx, fy) {
+  const r = await frameRect(page);
+  const s = r.w / 800;
+  return {x: r.x + (fx + 0.5) * s, y: r.y + (fy + 0.5) * s};
+}
+
+async function click(page, fx, fy) {
+  const p = await at(page, fx, fy);
+  await page.mouse.move(p.x, p.y);
+  await page.mouse.down();
+  await sleep(60);
+  await page.mouse.up();
+}
+
+(async () => {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "tessera-chromium-"));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    userDataDir: profile,
+    args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--mute-audio"],
+  });
+  const errors = [];
+  try {
+    const page = await browser.newPage();
+    page.on("console", (m) => {
+      if (m.type() === "error") errors.push(m.text());
+    });
+    page.on("pageerror", (e) => errors.push(String(e)));
+    page.on("requestfailed", (r) => errors.push("request failed: " + r.url()));
+    await page.setViewport({width: 800, height: 680, hasTouch: true});
+    await page.goto(url, {waitUntil: "load"});
+    const english = await page.waitForSelector("#choices button", {timeout: 60000});
+    await english.click();
+    await page.waitForFunction(() => window.tesseraStarted === true, {timeout: 120000});
+
+    // As in the input script: the left button held through the start logos,
+    // its release skips the opening movie; the pointer then rests on "New Game".
+    await sleep(1500);
+    const centre = await at(page, 400, 300);
+    await page.mouse.move(centre.x, centre.y);
+    await page.mouse.down();
+    await sleep(2500);
+    await page.mouse.up();
+    const onNewGame = await at(page, 580, 435);
+    await page.mouse.move(onNewGame.x, onNewGame.y);
+    let apart = Infinity;
+    const startMenu = path.join(outDir, "start-menu.png");
+    for (let tries = 0; tries < 40 && apart !== 0; tries++) {
+      // The pointer moves onto "New Game" again: the menu draws the pointer it
+      // was last told of once it is up.
+      await page.mouse.move(onNewGame.x + 1, onNewGame.y);
+      await page.mouse.move(onNewGame.x, onNewGame.y);
+      await sleep(500);
+      apart = pixelsApart(await shootFrame(page, startMenu), linuxStartMenu);
+    }
+    check(apart === 0, "the start menu appears as the Linux build draws it (" + apart + " pixels apart)");
+
+    // An idle start menu: the page's share of one core over 10 s.
+    const cdp = await page.target().createCDPSession();
+    await cdp.send("Performance.enable");
+    const metric = async (name) => (await cdp.send("Performance.getMetrics")).metrics.find((m) => m.name === name).value;
+    const busyBefore = await metric("TaskDuration");
+    const cpuStart = process.cpuUsage();
+    const wallStart = Date.now();
+    await sleep(10000);
+    const busy = (await metric("TaskDuration")) - busyBefore;
+    const wall = (Date.now() - wallStart) / 1000;
+    console.log("idle start menu: the page's main thread busy " + ((100 * busy) / wall).toFixed(1) + "% of 10 s");
+    void cpuStart;
+
+    // New game: the introduction and opening lines, each taken by a click, then
+    // the countdown, then play.
+    await click(page, 580, 435);
+    for (let i = 0; i < 4; i++) {
+      await sleep(400);
+      await click(page, 400, 300);
+    }
+    await sleep(1500);
+    for (let i = 0; i < 3; i++) {
+      await click(page, 400, 300);
+      await sleep(400);
+    }
+    await sleep(6000);
+    const playing = await shootFrame(page, path.join(outDir, "play.png"));
+    const beforeTurn = await shootArea(page, 430, 310, 40, path.join(outDir, "piece-before.png"));
+    await click(page, 430, 310);
+    await sleep(800);
+    const afterTurn = await shootArea(page, 430, 310, 40, path.join(outDir, "piece-after.png"));
+    check(pixelsApart(beforeTurn, afterTurn) > 0, "a click on the board turns a piece");
+    void playing;
+
+    // A tap with a finger: the page makes it a left click.
+    const tapAt = await at(page, 470, 320);
+    const beforeTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-before.png"));
+    await page.touchscreen.tap(tapAt.x, tapAt.y);
+    await sleep(800);
+    const afterTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-after.png"));
+    check(pixelsApart(beforeTap, afterTap) > 0, "a touch tap turns a piece");
+  } catch (e) {
+    check(false, "the page run: " + (e && e.stack ? e.stack : e));
+  } finally {
+    check(errors.length === 0, "no errors in the console" + (errors.length ? ": " + errors.join(" | ") : ""));
+    await browser.close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  }
+  console.log(passed + " passed, " + failed + " failed");
+  process.exit(failed === 0 ? 0 : 1);
+})();

@@ -60,6 +60,20 @@ std::string BaseName(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+std::string EscapedForPrinting(const std::string& text, bool escapeHighBytes, size_t room, size_t keep) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7F || (escapeHighBytes && c >= 0x80)) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out.size() > room ? out.substr(0, keep) + "..." : out;
+}
+
 Colour Hsv(float h, float s, float v) {
   h = h - std::floor(h);
   float c = v * s;

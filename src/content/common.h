@@ -28,6 +28,11 @@ bool WriteHostFile(const std::string& path, const Bytes& bytes);
 bool WriteHostFile(const std::string& path, const std::string& text);
 bool MakeHostDirs(const std::string& path);
 std::string BaseName(const std::string& path);
+// Text from a file as it may be printed: control bytes, and with
+// `escapeHighBytes` every byte from 0x80 too, shown as \xNN so hostile data
+// cannot garble a terminal or a log; longer than `room` bytes, its first `keep`
+// are kept and "..." follows.
+std::string EscapedForPrinting(const std::string& text, bool escapeHighBytes, size_t room, size_t keep);
 
 struct Colour {
   float r = 0, g = 0, b = 0;  // 0..255

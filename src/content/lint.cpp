@@ -31,19 +31,7 @@ namespace {
 
 // Values from the files are quoted in findings; control bytes are shown escaped
 // so a hostile file cannot garble the report.
-std::string Shown(const std::string& value) {
-  std::string out;
-  for (unsigned char c : value) {
-    if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out.size() > 80 ? out.substr(0, 80) + "..." : out;
-}
+std::string Shown(const std::string& value) { return EscapedForPrinting(value, false, 80, 80); }
 
 std::string Two(int n) {
   char buf[16];

@@ -54,20 +54,7 @@ bool ValidUtf8(const std::string& s) {
 
 // A name as it may be printed: control bytes and bytes of broken UTF-8
 // escaped, so a hostile name cannot garble a terminal or a log.
-std::string Shown(const std::string& name) {
-  std::string out;
-  const bool utf8 = ValidUtf8(name);
-  for (unsigned char c : name) {
-    if (c < 0x20 || c == 0x7F || (!utf8 && c >= 0x80)) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out.size() > 120 ? out.substr(0, 117) + "..." : out;
-}
+std::string Shown(const std::string& name) { return EscapedForPrinting(name, !ValidUtf8(name), 120, 117); }
 
 bool IsWindowsDeviceName(const std::string& component) {
   std::string stem = Lower(component.substr(0, component.find('.')));

@@ -103,6 +103,8 @@ bool InitTextRenderer() {
   return InitTextRenderer(std::move(rasterizer));
 }
 
+Charset TextCharset() { return g_text.charset; }
+
 bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer) {
   g_text.rasterizer = std::move(rasterizer);
   for (GlyphEntry& entry : g_text.cache) entry = GlyphEntry{};

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "app/campaigns.h"
@@ -110,8 +111,12 @@ void Show(std::vector<uint16_t>& frame) {
 // at every run.
 class MakeJob {
  public:
-  MakeJob(std::string title, content::ImportOptions options, bool lockstep) : lockstep_(lockstep) {
-    worker_ = std::thread([this, title = std::move(title), options = std::move(options)] {
+  // `frame` shows a step and takes the window's messages when the make has to
+  // run on this thread (a system without threads, such as the browser's
+  // page): false cancels.
+  MakeJob(std::string title, content::ImportOptions options, bool lockstep, std::function<bool(MakeProgress)> frame)
+      : lockstep_(lockstep), frame_(std::move(frame)) {
+    auto work = [this, title = std::move(title), options = std::move(options)] {
       fs::path made;
       content::ImportReport report;
       std::string error;
@@ -126,7 +131,13 @@ class MakeJob {
       error_ = std::move(error);
       done_ = true;
       changed_.notify_all();
-    });
+    };
+    try {
+      worker_ = std::thread(work);
+    } catch (const std::system_error&) {
+      inline_ = true;
+      work();
+    }
   }
   ~MakeJob() {
     Cancel();
@@ -171,11 +182,18 @@ class MakeJob {
     progress_.name = picture.empty() ? std::string() : HostPathString(HostFsPath(picture).filename());
     ++reached_;
     changed_.notify_all();
+    if (inline_) {
+      const MakeProgress shown = progress_;
+      lock.unlock();
+      return frame_(shown);
+    }
     if (lockstep_) changed_.wait(lock, [this] { return allowed_ >= reached_ || cancel_; });
     return !cancel_;
   }
 
   const bool lockstep_;
+  const std::function<bool(MakeProgress)> frame_;
+  bool inline_ = false;
   std::mutex mutex_;
   std::condition_variable changed_;
   MakeProgress progress_;
@@ -202,20 +220,18 @@ LibraryOutcome Make(MakerForm& form) {
   Say("making " + title + " from " + std::to_string(options.images.size()) + " pictures");
   // The window's platform, taken before the worker may set its own for a while.
   Platform& sys = Sys();
-  MakeJob job(title, options, g_options.headless);
   std::vector<uint16_t> frame(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
   int mouseX = form.mouseX, mouseY = form.mouseY;
-  bool quit = false, pressed = false;
-  for (;;) {
-    bool done = false;
-    MakeProgress progress = job.Progress(done);
-    if (done) break;
+  bool quit = false, pressed = false, cancel = false;
+  // One frame of the progress screen; `release` lets the worker on once it is drawn.
+  auto showFrame = [&](MakeProgress progress, const std::function<void()>& release) {
     progress.title = title;
+    progress.cancelling = progress.cancelling || cancel;
     // The worker's captions use the same renderer and platform: one at a time.
     std::unique_lock<std::mutex> drawing(content::CaptionLock());
     DrawMakeProgress(progress, mouseX, mouseY, frame.data());
     PresentFrame(frame.data());
-    job.Release();
+    release();
     WindowMessage polled;
     std::vector<WindowMessage> messages;
     while (sys.PollMessage(polled)) messages.push_back(polled);
@@ -231,9 +247,17 @@ LibraryOutcome Make(MakerForm& form) {
       const bool clicked = m.kind == MessageKind::ButtonUp && m.button == MouseButton::Left && pressed && onCancel;
       if (clicked || (m.kind == MessageKind::KeyDown && m.virtualKey == VK_ESCAPE) || m.kind == MessageKind::Close) {
         quit = quit || m.kind == MessageKind::Close;
-        job.Cancel();
+        cancel = true;
       }
     }
+    return !cancel;
+  };
+  MakeJob job(title, options, g_options.headless, [&](const MakeProgress& p) { return showFrame(p, [] {}); });
+  for (;;) {
+    bool done = false;
+    MakeProgress progress = job.Progress(done);
+    if (done) break;
+    if (!showFrame(progress, [&job] { job.Release(); })) job.Cancel();
   }
   fs::path made;
   content::ImportReport report;

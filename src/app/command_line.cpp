@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 
 namespace tessera {
@@ -10,7 +11,7 @@ const char* const kUsage =
     "usage: tessera [--workdir DIR] [--headless] [--input FILE] [--dump-dir DIR] [--trace FILE]\n"
     "               [--max-ms N] [--clock-start N] [--pixel-format 565|555] [--scale N]\n"
     "               [--windowed|--fullscreen] [--smooth] [--autoplay [--choice N]] [--monkey SEED]\n"
-    "               [--game NAME] [--list-games] [--save-dir DIR] [[--yes] FILE.tessera]\n"
+    "               [--game NAME] [--list-games] [--save-dir DIR] [[--yes] FILE.tessera | PICTURE...]\n"
     "       tessera --version | --help\n";
 
 namespace {
@@ -23,6 +24,14 @@ bool ParseUnsigned(const char* text, uint64_t max, uint64_t& value) {
   if (errno != 0 || *end != '\0' || v > max) return false;
   value = v;
   return true;
+}
+
+// A campaign package is known by its name, as the desktop knows it.
+bool IsPackageName(const std::string& path) {
+  if (path.size() <= 8) return false;
+  std::string ending = path.substr(path.size() - 8);
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ending == ".tessera";
 }
 
 }  // namespace
@@ -78,9 +87,16 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
       out.game = v;
     } else if (arg == "--yes") {
       out.yes = true;
-    } else if (!arg.empty() && arg[0] != '-' && out.package.empty()) {
+    } else if (!arg.empty() && arg[0] != '-' && IsPackageName(arg)) {
       // What a file manager's double-click or a drop on the program passes.
+      if (!out.package.empty()) {
+        error = "one package at a time: " + out.package + " and " + arg;
+        return false;
+      }
       out.package = arg;
+    } else if (!arg.empty() && arg[0] != '-') {
+      // Anything else is taken for pictures, or folders of them, to make a puzzle from.
+      out.pictures.push_back(arg);
     } else if (arg == "--list-games") {
       out.listGames = true;
     } else if (arg == "--save-dir") {
@@ -137,6 +153,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
   }
   if (!out.package.empty() && (!out.workDir.empty() || !out.game.empty())) {
     error = "a package to install cannot be combined with --workdir or --game";
+    return false;
+  }
+  if (!out.pictures.empty() && !out.package.empty()) {
+    error = "pictures to make a puzzle from cannot be combined with a package to install";
     return false;
   }
   if (out.autoplay && out.monkey) {

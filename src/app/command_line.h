@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessera {
 
@@ -29,6 +30,7 @@ struct CommandLine {
   std::string saveDir;  // --save-dir: where the slots are written
   std::string package;  // a campaign package (FILE.tessera) to install and play
   bool yes = false;     // --yes: install the package without asking
+  std::vector<std::string> pictures;  // pictures (or folders of them) to make a puzzle from
 };
 
 extern const char* const kUsage;

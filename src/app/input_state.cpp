@@ -53,6 +53,8 @@ void HandleWindowMessage(const WindowMessage& m) {
     case MessageKind::Drop:
       if (g_dropHandler) g_dropHandler(m.path);
       break;
+    case MessageKind::Text:  // the game's own screens take keys, not text
+      break;
     case MessageKind::Close:
       CloseTrace();
       std::fflush(nullptr);

@@ -19,4 +19,6 @@ Platform& Sys() {
 
 void SetPlatform(Platform* platform) { g_platform = platform; }
 
+Platform* CurrentPlatform() { return g_platform; }
+
 }  // namespace tessera

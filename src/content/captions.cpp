@@ -10,8 +10,17 @@
 namespace tessera::content {
 
 struct CaptionFont::State {
+  std::unique_lock<std::mutex> lock{CaptionLock()};
   std::unique_ptr<HeadlessPlatform> platform;
+  Platform* previous = CurrentPlatform();
+  PixelFormatRecord previousFormat = PixelFormat;
+  int32_t previousLanguage = EngineConfig.Language;
 };
+
+std::mutex& CaptionLock() {
+  static std::mutex lock;
+  return lock;
+}
 
 CaptionFont::CaptionFont(int language) : state_(std::make_unique<State>()) {
   HeadlessOptions options;
@@ -30,7 +39,10 @@ CaptionFont::CaptionFont(int language) : state_(std::make_unique<State>()) {
 
 CaptionFont::~CaptionFont() {
   ReleaseTextRenderer();
-  SetPlatform(nullptr);
+  SetPlatform(state_->previous);
+  PixelFormat = state_->previousFormat;
+  EngineConfig.Language = state_->previousLanguage;
+  if (state_->previous) InitTextRenderer();
 }
 
 void DrawCaption(Canvas& canvas, const std::string& text, int size, int x, int y, Colour colour, bool shadow) {

@@ -235,8 +235,9 @@ bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::st
   return WriteGame(dir, language, loose, true, DemoCampaignId(language), error);
 }
 
-bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
-  return WriteGame(dir, language, loose, false, NewCampaignId(dir), error);
+bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error,
+                   const std::string& id) {
+  return WriteGame(dir, language, loose, false, id.empty() ? NewCampaignId(dir) : id, error);
 }
 
 }  // namespace tessera::content

@@ -12,7 +12,9 @@ bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::st
 // Everything of the demo but its levels: interface, board sprites, scenes,
 // sounds, music, movies and configuration, with a script of no levels and a
 // campaign id of its own.
-bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error);
+// `id` empty: a new one from the folder's name.
+bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error,
+                   const std::string& id = {});
 
 // The one-digit number of a piece side in the board sprites' names (100, 50 and
 // 25 give 0, 1 and 2), or -1 for any other side.

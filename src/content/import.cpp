@@ -8,11 +8,13 @@
 #include <set>
 
 #include "app/files.h"
+#include "app/version.h"
 #include "app/profile.h"
 #include "content/archive.h"
 #include "content/campaign.h"
 #include "content/demo.h"
 #include "content/lint.h"
+#include "content/package.h"
 #include "content/pictures.h"
 #include "content/sounds.h"
 #include "content/text_layout.h"
@@ -433,7 +435,8 @@ Chain ReadChain(const GameFolder& g, const std::string& scriptText) {
 
 }  // namespace
 
-bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& error, std::FILE* progress) {
+bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& error, std::FILE* progress,
+                    const ImportStep& step) {
   report = ImportReport{};
   // Every picture is read before anything is written, so a folder of unreadable
   // files leaves the game as it was.
@@ -444,6 +447,10 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   std::vector<Decoded> pictures;
   const size_t total = o.images.size();
   for (size_t i = 0; i < total; ++i) {
+    if (step && !step(i, total, o.images[i])) {
+      error = IMPORT_CANCELLED;
+      return false;
+    }
     Canvas c;
     std::string why;
     if (!LoadSquarePicture(o.images[i], BOARD_SIDE, c, why)) {
@@ -455,6 +462,10 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   }
   if (pictures.empty()) {
     error = "none of the " + std::to_string(o.images.size()) + " pictures could be read";
+    return false;
+  }
+  if (step && !step(total, total, {})) {
+    error = IMPORT_CANCELLED;
     return false;
   }
 
@@ -480,7 +491,7 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   }
   if (fresh) {
     if (progress) std::fprintf(progress, "%s holds no game: making one\n", o.dir.c_str());
-    if (!MakeEmptyGame(o.dir, DemoLanguage::English, false, error)) return false;
+    if (!MakeEmptyGame(o.dir, DemoLanguage::English, false, error, o.campaignId)) return false;
     ClearProfileCache();
     ReadGameFolder(g);
   }
@@ -589,6 +600,21 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
   if (!WriteHostFile(g.Host(g.scriptFile), script)) {
     error = "cannot write " + g.Host(g.scriptFile);
     return false;
+  }
+  if (fresh) {
+    Manifest manifest;
+    manifest.format = PACKAGE_FORMAT;
+    manifest.title = o.campaignTitle.empty() ? o.title : o.campaignTitle;
+    manifest.language = "English";
+    manifest.levels = static_cast<int>(pictures.size());
+    manifest.id = ReadProfileString("setting", "CampaignId", "", 128, g.Host("System.ini"));
+    manifest.tool = std::string("tessera ") + VersionText();
+    std::string why;
+    const std::string text = FormatManifest(manifest);
+    if (!ParseManifest(text, manifest, why) || !WriteHostFile(g.Host(PACKAGE_MANIFEST), text)) {
+      error = "cannot write " + g.Host(PACKAGE_MANIFEST) + (why.empty() ? "" : ": " + why);
+      return false;
+    }
   }
   ClearProfileCache();
   return true;

@@ -2,6 +2,7 @@
 // import: turns photographs into levels appended to a game folder (a new one
 // when the folder holds no game yet).
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct ImportOptions {
   int time = 0;  // 0: one second for every piece that starts wrong, at least 180
   int stones = 20;
   int spiders = 0;
+  // A game made anew: its id (empty: a new one from the folder's name) and the
+  // title its manifest gives it, UTF-8, any length (empty: `title`).
+  std::string campaignId;
+  std::string campaignTitle;
 };
 
 // Reads the command line after "import"; false with a message naming the bad
@@ -44,11 +49,20 @@ struct ImportReport {
   std::vector<std::string> chained;  // "section:key" now leading to the first new level
 };
 
+// Told before each picture is read (index from 0, of total) and once more with
+// index == total before the folder is written; returning false cancels the
+// import, which then writes nothing.
+using ImportStep = std::function<bool(size_t index, size_t total, const std::string& picture)>;
+
 // The whole import. Progress lines go to `progress` (may be null). False with
-// `error` when nothing could be imported or the folder could not be written;
-// skipped pictures alone are not an error.
+// `error` when nothing could be imported, the folder could not be written or
+// `step` cancelled; skipped pictures alone are not an error. A game made anew
+// gets a manifest (PACKAGE_MANIFEST) with its title, so that the library can
+// name it in any script.
 bool ImportPictures(const ImportOptions& options, ImportReport& report, std::string& error,
-                    std::FILE* progress = nullptr);
+                    std::FILE* progress = nullptr, const ImportStep& step = {});
+
+constexpr const char* IMPORT_CANCELLED = "cancelled";
 
 
 }  // namespace tessera::content

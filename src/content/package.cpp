@@ -574,6 +574,19 @@ bool UnpackAndLintInto(const std::string& path, const std::string& dir, PackageI
   return true;
 }
 
+std::vector<uint8_t> MakeCampaignThumbnail(const std::string& dir) { return MakeThumbnail(dir); }
+int CampaignLevelCount(const std::string& dir) { return LevelCount(dir); }
+
+bool ReadFolderManifest(const std::string& dir, Manifest& manifest) {
+  Bytes bytes;
+  std::error_code ec;
+  const std::string path = dir + "/" + PACKAGE_MANIFEST;
+  if (fs::file_size(HostFsPath(path), ec) > PACKAGE_MAX_MANIFEST_BYTES || ec || !ReadHostFile(path, bytes))
+    return false;
+  std::string ignored;
+  return ParseManifest(std::string(bytes.begin(), bytes.end()), manifest, ignored);
+}
+
 std::string TemporaryFolderBeside(const std::string& dir) { return TemporaryBeside(dir); }
 void RemoveFolder(const std::string& dir) { RemoveTree(dir); }
 

@@ -99,6 +99,15 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
 // or empty when it can. Exposed for the tests.
 std::string CheckEntryName(const std::string& name);
 
+// A campaign folder's first level's picture, THUMBNAIL_SIDE square, as a
+// 24-bit BMP (what a package carries); empty when it cannot be read.
+std::vector<uint8_t> MakeCampaignThumbnail(const std::string& dir);
+// The number of levels a campaign folder's script holds.
+int CampaignLevelCount(const std::string& dir);
+// The manifest a campaign folder holds (installed from a package or made by
+// import); false when it has none that reads.
+bool ReadFolderManifest(const std::string& dir, Manifest& manifest);
+
 // A package's name as the tools and the game recognise it on a command line.
 bool IsPackagePath(const std::string& path);
 

@@ -247,6 +247,12 @@ class Monkey : public InputDriver {
       out.push_back(Button(k, button));
     } else {
       const uint32_t vk = kKeys[rng_.Below(static_cast<int>(std::size(kKeys)))];
+      // Escape on the start menu leaves the game for the library, whose own
+      // loop the monkey does not drive.
+      if (vk == VK_ESCAPE && GameState == STATE_START_MENU) {
+        rng_.Below(2);  // the same draws as ever, so a seed's run stays the same
+        return;
+      }
       WindowMessage m;
       m.kind = rng_.Below(2) ? MessageKind::KeyDown : MessageKind::KeyUp;
       m.virtualKey = vk;

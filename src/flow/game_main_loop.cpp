@@ -8,6 +8,7 @@
 #include "app/input_state.h"
 #include "app/log.h"
 #include "app/profile.h"
+#include "flow/library_flow.h"
 #include "game/board.h"
 #include "game/game_state.h"
 #include "game/interface_images.h"
@@ -117,6 +118,7 @@ void PlayLevel() {
 }
 
 void FinishLevel() {
+  RecordLevelWon(CurrentLevelName);
   PlayMusic("Music\\Success.wav", false);
   RunResultBanner();
   RunEndTalk();
@@ -165,6 +167,7 @@ void Dispatch() {
     case STATE_PLAYING: PlayLevel(); break;
     case STATE_GAME_END: EndGame(); break;
     case STATE_TO_START_MENU: GameState = STATE_START_MENU; break;
+    case STATE_LIBRARY: RunLibraryState(); break;
     default: break;  // a value without a handler: the loop pumps again
   }
 }

@@ -19,7 +19,9 @@
 #include "app/user_config.h"
 #include "app/version.h"
 #include "content/package.h"
+#include "content/maker.h"
 #include "content/package_install.h"
+#include "flow/library_flow.h"
 #include "flow/autoplay.h"
 #include "flow/game_main_loop.h"
 #include "game/game_state.h"
@@ -34,7 +36,6 @@
 #include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/user_folders.h"
-#include "screens/campaign_picker.h"
 #include "screens/package_card.h"
 
 namespace tessera {
@@ -52,6 +53,20 @@ int Fail(const std::string& why) {
   std::fprintf(stderr, "tessera: %s\n", why.c_str());
   if (g_displayExists) ShowMessage(why.c_str());
   return 1;
+}
+
+// A campaign in the player's campaigns folder that the player made (its
+// manifest written by the import, not by a package).
+bool HasCampaignOfTheirOwn(const std::vector<Campaign>& campaigns) {
+  const fs::path own = content::PlayerCampaignsFolder();
+  std::error_code ec;
+  for (const Campaign& c : campaigns) {
+    content::Manifest manifest;
+    if (!own.empty() && fs::equivalent(c.folder.parent_path(), own, ec) &&
+        content::ReadFolderManifest(HostPathString(c.folder), manifest) && manifest.tool.rfind("tessera ", 0) == 0)
+      return true;
+  }
+  return false;
 }
 
 // Without --workdir: enters the current folder's game, or the campaign chosen
@@ -75,41 +90,55 @@ bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<
     return false;
   }
   if (choice.kind == CampaignChoice::Ask) choices = campaigns;
+  // A player who has made a campaign of their own starts in the library.
+  if (choice.kind == CampaignChoice::Play && canAsk && cl.game.empty() && HasCampaignOfTheirOwn(campaigns))
+    choices = campaigns;
   fs::current_path(campaigns[choice.index].folder, ec);
   if (ec) why = "cannot enter the folder " + HostPathString(campaigns[choice.index].folder);
   return !ec;
 }
 
-// The player picks one of several campaigns in the window; false when they quit.
-// The window stays as it was made.
-bool PickGame(const std::vector<Campaign>& choices) {
-  // Campaigns of the same name in different places are told apart by their
-  // folder, its end kept where the line is too short for all of it.
-  std::vector<std::string> names;
-  for (const Campaign& c : choices) {
-    const auto same = std::count_if(choices.begin(), choices.end(), [&](const Campaign& o) { return o.name == c.name; });
-    std::string label = c.name;
-    if (same > 1) {
-      std::string folder = HostPathString(c.folder);
-      constexpr size_t kRoom = 52;
-      const size_t room = kRoom - std::min(kRoom - 8, label.size());
-      if (folder.size() > room) folder = "..." + folder.substr(folder.size() - (room - 3));
-      label += "  (" + folder + ")";
-    }
-    names.push_back(label);
+// Enters a campaign's folder and reads its configuration; the window stays as it was made.
+bool EnterCampaign(const fs::path& folder) {
+  if (!HostChangeFolder(HostPathString(folder))) {
+    std::fprintf(stderr, "tessera: cannot enter the folder %s\n", HostPathString(folder).c_str());
+    return false;
   }
-  InitTextRenderer();
-  const int picked = PickCampaign(names);
-  ReleaseTextRenderer();
-  if (picked < 0) return false;
-  std::error_code ec;
-  fs::current_path(choices[picked].folder, ec);
-  if (ec) std::fprintf(stderr, "tessera: cannot enter the folder %s\n", HostPathString(choices[picked].folder).c_str());
   const int32_t fullScreen = EngineConfig.FullScreen;
   ReadWorkDir();
   ReadEngineConfig();
   EngineConfig.FullScreen = fullScreen;
-  return !ec;
+  return true;
+}
+
+// The library shown before a game, or the maker with the pictures of the
+// command line (then the library when cancelled); false when the player
+// leaves without choosing a campaign.
+bool ChooseInLibrary(const std::vector<std::string>& pictures, const fs::path& lastPlayed) {
+  InitTextRenderer();
+  LibraryOutcome outcome;
+  if (!pictures.empty()) outcome = RunMaker(pictures);
+  if (outcome.kind == LibraryOutcome::Back) outcome = RunLibrary(lastPlayed);
+  ReleaseTextRenderer();
+  return outcome.kind == LibraryOutcome::Play && EnterCampaign(outcome.folder);
+}
+
+// Pictures dropped onto a running game open the maker over it; a campaign
+// made there is started in place of the one played.
+bool OpenDroppedPictures(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_directory(HostFsPath(path), ec) && !content::IsPictureName(path)) return false;
+  const LibraryOutcome outcome = RunMaker({path});
+  if (outcome.kind == LibraryOutcome::Quit) {
+    WindowMessage close;
+    close.kind = MessageKind::Close;
+    HandleWindowMessage(close);
+  }
+  if (outcome.kind == LibraryOutcome::Play) {
+    SetSwitchTarget(outcome.folder);
+    GameState = STATE_QUIT;
+  }
+  return true;
 }
 
 // Installs a package into the player's campaigns folder and enters it; an
@@ -156,7 +185,10 @@ bool OfferPackage(const std::string& package, const content::PackageInfo& info) 
 // its card over the game; installed, the game starts again in it. Headless
 // runs install it at once and play on. Other files are left alone.
 void OpenDroppedFile(const std::string& path, bool headless) {
-  if (!content::IsPackagePath(path)) return;
+  if (!content::IsPackagePath(path)) {
+    OpenDroppedPictures(path);
+    return;
+  }
   content::PackageInfo info;
   std::string why;
   if (!content::ReadPackage(path, info, why)) {
@@ -236,8 +268,15 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
   InitSound();
   if (!ReadPixelFormat()) return Fail("cannot read the display's pixel format");
   if (!sys.InitInput(error)) return Fail(error);
-  const bool play = offered ? OfferPackage(cl.package, *offered) : choices.empty() || PickGame(choices);
-  if (play && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
+  SetLibraryOptions({cl.saveDir, cl.headless});
+  // A run that makes a puzzle traces the make too.
+  const bool traceEarly = !cl.pictures.empty();
+  if (traceEarly && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
+    return Fail("cannot write the trace file " + cl.traceFile);
+  const bool play = offered                                    ? OfferPackage(cl.package, *offered)
+                    : !cl.pictures.empty() || !choices.empty() ? ChooseInLibrary(cl.pictures, HostFsPath(user.lastGame))
+                                                               : true;
+  if (play && !traceEarly && !cl.traceFile.empty() && !OpenTrace(cl.traceFile, sys.Milliseconds()))
     return Fail("cannot write the trace file " + cl.traceFile);
   if (play && !cl.headless) RememberGame(user);  // headless runs leave the player's config alone
 
@@ -259,6 +298,13 @@ int Run(const CommandLine& cl, UserConfig& user, const std::vector<Campaign>& ch
       WriteLog(line.c_str());
     }
     GameMainLoop();
+    // A campaign picked in the library, or made, is played next in the same window.
+    for (fs::path next = TakeSwitchTarget(); !next.empty(); next = TakeSwitchTarget()) {
+      StopMusic();
+      if (!EnterCampaign(next) || !InitGame(SetUpWritePlaces(cl))) break;
+      if (!cl.headless) RememberGame(user);
+      GameMainLoop();
+    }
   }
 
   // Messages still queued are handled before the devices go (a picker that was
@@ -313,6 +359,7 @@ int RunTessera(int argc, char** argv) {
   absolute(args.traceFile);
   absolute(args.saveDir);
   absolute(args.package);
+  for (std::string& picture : args.pictures) absolute(picture);
   if (args.listGames) {
     for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots())))
       std::printf("%s\t%s\n", c.name.c_str(), HostPathString(c.folder).c_str());
@@ -333,8 +380,10 @@ int RunTessera(int argc, char** argv) {
       return Fail(noGame);
     if (noGame.empty() && !args.headless && !args.yes) offered = info;
   }
-  if (args.workDir.empty() && args.package.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless)
+  if (args.workDir.empty() && args.package.empty() && !EnterGameFolder(args, user, choices, noGame) && args.headless &&
+      args.pictures.empty())
     return Fail(noGame);
+  if (!args.pictures.empty()) noGame.clear();  // the game is yet to be made
 
   std::unique_ptr<Platform> platform;
   if (args.headless) {

@@ -22,6 +22,7 @@ enum GameStateValue : int32_t {
   STATE_GAME_END = 10,
   STATE_TO_START_MENU = 11,
   STATE_QUIT = 12,
+  STATE_LIBRARY = 13,  // the library, opened from the start menu
 };
 
 extern int32_t GameState;

@@ -121,6 +121,46 @@ void SetSaveFolders(const std::string& folder, const std::string& readThrough) {
   g_readThrough = readThrough;
 }
 
+std::vector<std::string> ReadLevelsWon(const std::string& hostFolder) {
+  std::vector<std::string> levels;
+  std::vector<uint8_t> bytes;
+  std::error_code ec;
+  const std::string path = hostFolder + "/" + LEVELS_WON_FILE;
+  // A record of more than a few thousand levels is no record of ours.
+  const uintmax_t size = std::filesystem::file_size(HostFsPath(path), ec);
+  if (ec || size > (1u << 20)) return levels;
+  std::FILE* file = HostOpen(path, "rb");
+  if (!file) return levels;
+  bytes.resize(static_cast<size_t>(size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  std::fclose(file);
+  std::string line;
+  for (uint8_t b : bytes) {
+    if (b == '\n') {
+      if (!line.empty()) levels.push_back(line);
+      line.clear();
+    } else if (b != '\r') {
+      line += static_cast<char>(b);
+    }
+  }
+  if (!line.empty()) levels.push_back(line);
+  return levels;
+}
+
+void RecordLevelWon(const char* level) {
+  const std::string folder = HostPath(g_saveFolder);
+  std::vector<std::string> won = ReadLevelsWon(folder);
+  if (std::find(won.begin(), won.end(), level) != won.end()) return;
+  std::error_code ec;
+  std::filesystem::create_directories(HostFsPath(folder), ec);
+  std::FILE* file = HostOpen(folder + "/" + LEVELS_WON_FILE, "ab");
+  if (!file || std::fprintf(file, "%s\n", level) < 0) {
+    const std::string line = "cannot record the level won in " + folder;
+    WriteLogOnly(line.c_str());
+  }
+  if (file) std::fclose(file);
+}
+
 void ReadSaveSlots() {
   for (int n = 0; n < SAVE_SLOT_COUNT; ++n) {
     SaveSlot& slot = SaveSlots[n];

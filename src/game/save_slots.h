@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessera {
 
@@ -45,6 +46,14 @@ std::string SaveSlotPath(int slot);
 // and for slots missing there, read only, `readThrough`. Empty folder: "Save"
 // in WorkDir, as ever; empty readThrough: no second place.
 void SetSaveFolders(const std::string& folder, const std::string& readThrough);
+
+// The levels the player has won, one name a line in "won.txt" beside the
+// slots: the library's "levels won of levels". Recording adds the level when
+// it is not there yet; a failure to write is only logged.
+constexpr const char* LEVELS_WON_FILE = "won.txt";
+void RecordLevelWon(const char* level);
+// The names in a save folder's record (a host path); empty when there is none.
+std::vector<std::string> ReadLevelsWon(const std::string& hostFolder);
 
 // Fills SaveSlots from the ten files; a slot whose file does not open is empty
 // unless the read-through folder has it.

@@ -105,6 +105,8 @@ bool InitTextRenderer(Charset charset) {
   return InitTextRenderer(std::move(rasterizer));
 }
 
+Charset TextCharset() { return g_text.charset; }
+
 bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer) {
   g_text.rasterizer = std::move(rasterizer);
   for (GlyphEntry& entry : g_text.cache) entry = GlyphEntry{};

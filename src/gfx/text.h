@@ -18,6 +18,8 @@ bool InitTextRenderer(Charset charset);
 // Same, with a given font engine (tests inject fakes).
 bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer);
 void ReleaseTextRenderer();
+// The character set the renderer draws now (its two-byte characters' code page).
+Charset TextCharset();
 
 // A byte from 0xA1 up followed by one from 0x40 up is one two-byte character.
 // The test reads the next byte only after a lead byte, and a NUL ends it.

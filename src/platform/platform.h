@@ -27,6 +27,7 @@ enum class MessageKind : uint8_t {
   KeyUp,         // virtualKey
   Close,         // the window was closed (window manager, Alt+F4, end of a headless run)
   Drop,          // path: a file or folder dropped onto the window
+  Text,          // text: typed text, UTF-8 (after the system's input method composed it)
 };
 
 struct WindowMessage {
@@ -37,6 +38,7 @@ struct WindowMessage {
   uint32_t held = 0;
   uint32_t virtualKey = 0;  // Windows virtual-key numbering
   std::string path;         // Drop: the host path (UTF-8 on Windows)
+  std::string text;         // Text: what was typed, UTF-8
 };
 
 // Windows virtual-key codes the platform layers translate to.
@@ -111,5 +113,7 @@ class Platform {
 // The platform the game runs on; set once by start-up (and by tests).
 Platform& Sys();
 void SetPlatform(Platform* platform);
+// The platform set, or null (for code that sets one for a while and puts the old one back).
+Platform* CurrentPlatform();
 
 }  // namespace tessera

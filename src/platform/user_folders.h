@@ -14,13 +14,17 @@ namespace tessera {
 //   config: tessera.ini ($XDG_CONFIG_HOME/tessera, default ~/.config/tessera)
 //   state:  logs of games whose folder is not writable
 //           ($XDG_STATE_HOME/tessera, default ~/.local/state/tessera)
-// On Windows all three lie under the user's roaming application data
-// (%APPDATA%\Tessera, as SDL_GetPrefPath gives it). A folder that cannot be
-// found (no home at all) is empty.
+//   cache:  what can be made again at any time, such as the library's
+//           thumbnails ($XDG_CACHE_HOME/tessera, default ~/.cache/tessera)
+// On Windows the first three lie under the user's roaming application data
+// (%APPDATA%\Tessera, as SDL_GetPrefPath gives it) and the cache under the
+// local one (%LOCALAPPDATA%\Tessera), which does not travel with the profile.
+// A folder that cannot be found (no home at all) is empty.
 struct UserFolders {
   std::filesystem::path data;
   std::filesystem::path config;
   std::filesystem::path state;
+  std::filesystem::path cache;
 };
 UserFolders GetUserFolders();
 

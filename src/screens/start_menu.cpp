@@ -32,6 +32,12 @@ void RunStartMenu() {
 }
 
 void UpdateStartMenu() {
+  // Escape, which does nothing else here, opens the library: the start menu's
+  // pictures belong to the campaign and have no free place for a button.
+  if (InputState.KeyEvent == KEY_PRESSED && InputState.LastKey == VK_ESCAPE) {
+    GameState = STATE_LIBRARY;
+    return;
+  }
   StartMenuHover = HitStartMenu(InputState.MouseX, InputState.MouseY);
   if (StartMenuHover != LastHoveredButton) {
     PlayEffect("Sound\\StartButtonMove.wav", false);

@@ -32,6 +32,22 @@ TEST(InputScriptTest, ParsesEveryKindOfEvent) {
   EXPECT_EQ(events[8].ms, 90u);
 }
 
+// Typed text is the rest of the line after one space, UTF-8 and inner spaces
+// kept; a line with nothing typed is refused.
+TEST(InputScriptTest, TextLinesTypeTheRestOfTheLine) {
+  std::vector<ScriptEvent> events;
+  std::string error;
+  ASSERT_TRUE(ParseInputScript("10 text Trip to  \xE6\x97\x85\xE8\xA1\x8C\n20 text  x \r\n", events, error)) << error;
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].message.kind, MessageKind::Text);
+  EXPECT_EQ(events[0].message.text, "Trip to  \xE6\x97\x85\xE8\xA1\x8C");
+  EXPECT_FALSE(events[0].atCurrentPosition);
+  EXPECT_EQ(events[1].message.text, " x");
+  EXPECT_FALSE(ParseInputScript("1 quit\n30 text\n", events, error));
+  EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+  EXPECT_FALSE(ParseInputScript("30 text   \n", events, error));
+}
+
 TEST(InputScriptTest, MalformedLinesNameTheirLine) {
   const struct {
     const char* text;

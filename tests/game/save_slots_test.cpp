@@ -361,7 +361,7 @@ TEST_F(SaveFoldersTest, ReadOnlyGameFolderSavesInTheUsersFolderAndReadsOldSlotsT
   test::ReadOnlyMount mount(game);  // root writes through permissions, not through this
   if (!mount.mounted()) GTEST_SKIP() << "no read-only mount possible here";
   ASSERT_FALSE(CanCreateFileIn(game));
-  const WritePlaces places = ChooseWritePlaces(game, false, CampaignId(game), {user_ / "data", "", ""}, "");
+  const WritePlaces places = ChooseWritePlaces(game, false, CampaignId(game), {user_ / "data", "", "", ""}, "");
   SetSaveFolders(places.saves.string(), places.readThrough.string());
 
   ReadSaveSlots();

@@ -84,6 +84,15 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
       if (path.empty()) return fail("drop takes a path");
       e.message.kind = MessageKind::Drop;
       e.message.path = path;
+    } else if (verb == "text") {
+      // Typed text, UTF-8: the rest of the line after one space.
+      const size_t at = line.find("text");
+      std::string typed = line.substr(at + 4);
+      if (!typed.empty() && (typed[0] == ' ' || typed[0] == '\t')) typed.erase(0, 1);
+      typed.erase(typed.find_last_not_of(" \t\r") + 1);
+      if (typed.empty()) return fail("text takes the text typed");
+      e.message.kind = MessageKind::Text;
+      e.message.text = typed;
     } else if (verb == "quit") {
       if (!expectArgs(0)) return fail("quit takes no arguments");
       e.kind = ScriptEvent::Kind::Quit;

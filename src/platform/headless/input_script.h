@@ -1,7 +1,8 @@
 #pragma once
 // Scripted input of headless runs: one event per line, "<ms> <event> [args]",
 // '#' starts a comment, blank lines are ignored. "<ms> drop <path>" drops a
-// file or folder onto the window (the path is the rest of the line).
+// file or folder onto the window (the path is the rest of the line); "<ms> text
+// <utf-8>" types the rest of the line.
 #include <cstdint>
 #include <string>
 #include <vector>

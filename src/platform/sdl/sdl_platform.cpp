@@ -215,6 +215,12 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
           m.path = e.drop.file;
           SDL_free(e.drop.file);
           return true;
+        case SDL_TEXTINPUT:
+          // Text as the input method composed it (a whole Chinese word at once).
+          m.kind = MessageKind::Text;
+          m.text = e.text.text;
+          if (m.text.empty()) break;
+          return true;
         case SDL_WINDOWEVENT:
           switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE:

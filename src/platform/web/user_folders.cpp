@@ -31,6 +31,7 @@ UserFolders GetUserFolders() {
   folders.data = XdgFolder("XDG_DATA_HOME", ".local/share");
   folders.config = XdgFolder("XDG_CONFIG_HOME", ".config");
   folders.state = XdgFolder("XDG_STATE_HOME", ".local/state");
+  folders.cache = XdgFolder("XDG_CACHE_HOME", ".cache");
   return folders;
 }
 

@@ -29,6 +29,18 @@ std::filesystem::path RoamingAppData() {
   return folder;
 }
 
+// The user's local application data (%LOCALAPPDATA%): for what need not roam.
+std::filesystem::path LocalAppData() {
+  std::filesystem::path folder;
+  PWSTR known = nullptr;
+  if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
+    folder = known;
+  ::CoTaskMemFree(known);
+  if (folder.empty())
+    if (const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA"); local && *local) folder = local;
+  return folder;
+}
+
 }  // namespace
 
 // Saves, screenshots, added campaigns and tessera.ini in %APPDATA%\Tessera;
@@ -42,6 +54,9 @@ UserFolders GetUserFolders() {
   folders.data = own;
   folders.config = own;
   folders.state = own / L"logs";
+  // Thumbnails are made again at will: kept in the local profile, not the roaming one.
+  const std::filesystem::path local = LocalAppData();
+  folders.cache = local.empty() ? own / L"cache" : local / L"Tessera";
   return folders;
 }
 

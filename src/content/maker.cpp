@@ -1,0 +1,106 @@
+#include "content/maker.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "app/campaigns.h"
+#include "content/campaign.h"
+#include "content/package.h"
+#include "platform/file_system.h"
+
+namespace tessera::content {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t MAX_LEVEL_TITLE_BYTES = 12;  // the play screen's title plate, as import has it
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+bool IsPictureName(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  const std::string ext = Lower(name.substr(dot + 1));
+  return ext == "png" || ext == "jpg" || ext == "jpeg" || ext == "bmp";
+}
+
+std::vector<std::string> PicturesAt(const std::string& path) {
+  std::error_code ec;
+  const fs::path host = HostFsPath(path);
+  if (!fs::is_directory(host, ec)) return {path};
+  std::vector<std::string> pictures;
+  for (auto it = fs::directory_iterator(host, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = HostPathString(it->path().filename());
+    if (!name.empty() && name[0] != '.' && IsPictureName(name) && it->is_regular_file(ec))
+      pictures.push_back(HostPathString(it->path()));
+  }
+  std::sort(pictures.begin(), pictures.end());
+  return pictures;
+}
+
+fs::path FreeCampaignFolder(const fs::path& campaigns, const std::string& title) {
+  std::string name = CleanCampaignId(title);
+  if (name.find_first_not_of('_') == std::string::npos) name = "puzzle";
+  name = name.substr(0, 48);
+  std::error_code ec;
+  auto taken = [&](const std::string& candidate) {
+    std::string found;
+    return HostFindIgnoringCase(HostPathString(campaigns), candidate, found) || fs::exists(campaigns / candidate, ec);
+  };
+  std::string candidate = name;
+  for (int n = 2; taken(candidate); ++n) candidate = name + "-" + std::to_string(n);
+  return campaigns / candidate;
+}
+
+std::string LevelTitleFor(const std::string& title, size_t pictures) {
+  std::string plain;
+  for (unsigned char c : title)
+    if (c >= 0x20 && c < 0x7F && c != '[' && c != ']') plain += static_cast<char>(c);
+  const size_t first = plain.find_first_not_of(' ');
+  plain = first == std::string::npos ? std::string() : plain.substr(first);
+  const size_t room = MAX_LEVEL_TITLE_BYTES - 1 - std::to_string(pictures).size();
+  if (plain.size() > room) plain.resize(room);
+  while (!plain.empty() && plain.back() == ' ') plain.pop_back();
+  return plain.empty() ? "Picture" : plain;
+}
+
+bool MakeCampaign(const fs::path& campaigns, const std::string& title, ImportOptions options, fs::path& made,
+                  ImportReport& report, std::string& error, const ImportStep& step) {
+  std::error_code ec;
+  fs::create_directories(campaigns, ec);
+  if (ec || !fs::is_directory(campaigns, ec)) {
+    error = HostPathString(campaigns) + ": the campaigns folder cannot be made: " + ec.message();
+    return false;
+  }
+  if (!CanCreateFileIn(campaigns)) {
+    error = HostPathString(campaigns) + ": the campaigns folder is read-only; no campaign can be made in it";
+    return false;
+  }
+  const fs::path place = FreeCampaignFolder(campaigns, title);
+  const std::string temporary = TemporaryFolderBeside(HostPathString(place));
+  options.dir = temporary;
+  options.title = LevelTitleFor(title, options.images.size());
+  options.campaignTitle = title;
+  // The id is the final folder's name, not the temporary one's.
+  options.campaignId = NewCampaignId(HostPathString(place));
+  if (!ImportPictures(options, report, error, nullptr, step)) {
+    RemoveFolder(temporary);
+    return false;
+  }
+  fs::rename(HostFsPath(temporary), place, ec);
+  if (ec) {
+    RemoveFolder(temporary);
+    error = HostPathString(place) + ": cannot be put in place: " + ec.message();
+    return false;
+  }
+  made = place;
+  return true;
+}
+
+}  // namespace tessera::content

@@ -1,0 +1,395 @@
+#include "flow/library_flow.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "app/campaigns.h"
+#include "app/engine_config.h"
+#include "app/input_state.h"
+#include "app/log.h"
+#include "content/captions.h"
+#include "content/maker.h"
+#include "content/package.h"
+#include "content/package_install.h"
+#include "game/game_state.h"
+#include "game/save_slots.h"
+#include "gfx/bmp.h"
+#include "gfx/present.h"
+#include "platform/file_system.h"
+#include "platform/user_folders.h"
+#include "screens/maker_form.h"
+
+namespace tessera {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+LibraryOptions g_options;
+fs::path g_switchTo;
+
+constexpr uint32_t kFrameMs = 15;
+
+void Say(const std::string& line) {
+  std::fprintf(stderr, "tessera: %s\n", line.c_str());
+  WriteLog(line.c_str());
+}
+
+// The thumbnail cache's file for a campaign: its id and a hash of its folder,
+// so that two copies of one campaign keep theirs apart.
+fs::path ThumbnailFile(const fs::path& folder) {
+  const fs::path cache = GetUserFolders().cache;
+  if (cache.empty()) return {};
+  char hash[24];
+  std::snprintf(hash, sizeof hash, "%016llx",
+                static_cast<unsigned long long>(std::hash<std::string>{}(HostPathString(folder))));
+  return cache / "thumbnails" / (CampaignId(folder) + "-" + hash + ".bmp");
+}
+
+ImagePtr DecodeThumbnail(const std::vector<uint8_t>& bmp) {
+  ImagePtr image;
+  if (bmp.empty() || DecodeBmp(bmp.data(), bmp.size(), image) != BmpStatus::Ok || !image ||
+      image->width != content::THUMBNAIL_SIDE || image->height != content::THUMBNAIL_SIDE)
+    return nullptr;
+  return image;
+}
+
+// From the cache, else made from the campaign and put there (the campaign's
+// picture archive is read once, not at every opening of the library).
+ImagePtr Thumbnail(const fs::path& folder) {
+  const fs::path cached = ThumbnailFile(folder);
+  std::error_code ec;
+  if (!cached.empty() && fs::file_size(cached, ec) <= (1u << 20) && !ec) {
+    std::vector<uint8_t> bytes;
+    if (std::FILE* file = HostOpen(HostPathString(cached), "rb")) {
+      bytes.resize(static_cast<size_t>(fs::file_size(cached, ec)));
+      bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+      std::fclose(file);
+    }
+    if (ImagePtr image = DecodeThumbnail(bytes)) return image;
+  }
+  const std::vector<uint8_t> made = content::MakeCampaignThumbnail(HostPathString(folder));
+  if (!cached.empty() && !made.empty()) {
+    fs::create_directories(cached.parent_path(), ec);
+    const std::string temporary = HostPathString(cached) + ".part";
+    if (std::FILE* file = HostOpen(temporary, "wb")) {
+      const bool written = std::fwrite(made.data(), 1, made.size(), file) == made.size();
+      if (std::fclose(file) == 0 && written) fs::rename(HostFsPath(temporary), cached, ec);
+      fs::remove(HostFsPath(temporary), ec);
+    }
+  }
+  return DecodeThumbnail(made);
+}
+
+int LevelsWon(const fs::path& folder) {
+  const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
+  const WritePlaces places =
+      ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), HostFsPath(g_options.saveDir));
+  const fs::path saves = places.saves.empty() ? folder / "Save" : places.saves;
+  return static_cast<int>(ReadLevelsWon(HostPathString(saves)).size());
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+// Runs a frame loop's pacing step: the frame shown, then a wait.
+void Show(std::vector<uint16_t>& frame) {
+  PresentFrame(frame.data());
+  Sys().Sleep(kFrameMs);
+}
+
+// The make, off the frame loop: a worker runs the import while the window
+// shows its progress. In a headless run the two take turns at every picture,
+// so the virtual clock, and with it the trace and the dumps, come out the same
+// at every run.
+class MakeJob {
+ public:
+  // `frame` shows a step and takes the window's messages when the make has to
+  // run on this thread (a system without threads, such as the browser's
+  // page): false cancels.
+  MakeJob(std::string title, content::ImportOptions options, bool lockstep, std::function<bool(MakeProgress)> frame)
+      : lockstep_(lockstep), frame_(std::move(frame)) {
+    auto work = [this, title = std::move(title), options = std::move(options)] {
+      fs::path made;
+      content::ImportReport report;
+      std::string error;
+      const bool ok = content::MakeCampaign(content::PlayerCampaignsFolder(), title, options, made, report, error,
+                                            [this](size_t index, size_t total, const std::string& picture) {
+                                              return Step(index, total, picture);
+                                            });
+      std::lock_guard<std::mutex> lock(mutex_);
+      ok_ = ok;
+      made_ = made;
+      report_ = std::move(report);
+      error_ = std::move(error);
+      done_ = true;
+      changed_.notify_all();
+    };
+    try {
+      worker_ = std::thread(work);
+    } catch (const std::system_error&) {
+      inline_ = true;
+      work();
+    }
+  }
+  ~MakeJob() {
+    Cancel();
+    if (worker_.joinable()) worker_.join();
+  }
+  MakeJob(const MakeJob&) = delete;
+  MakeJob& operator=(const MakeJob&) = delete;
+
+  // The progress to show this frame; in lock step, waits for the worker's next step.
+  MakeProgress Progress(bool& done) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (lockstep_) changed_.wait(lock, [this] { return reached_ > allowed_ || done_; });
+    done = done_;
+    return progress_;
+  }
+  // Lets the worker on past the step shown (lock step only).
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    allowed_ = reached_;
+    changed_.notify_all();
+  }
+  void Cancel() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancel_ = true;
+    progress_.cancelling = true;
+    changed_.notify_all();
+  }
+  // After done: the outcome.
+  bool Finish(fs::path& made, content::ImportReport& report, std::string& error) {
+    if (worker_.joinable()) worker_.join();
+    made = made_;
+    report = report_;
+    error = error_;
+    return ok_;
+  }
+
+ private:
+  bool Step(size_t index, size_t total, const std::string& picture) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    progress_.index = index;
+    progress_.total = total;
+    progress_.name = picture.empty() ? std::string() : HostPathString(HostFsPath(picture).filename());
+    ++reached_;
+    changed_.notify_all();
+    if (inline_) {
+      const MakeProgress shown = progress_;
+      lock.unlock();
+      return frame_(shown);
+    }
+    if (lockstep_) changed_.wait(lock, [this] { return allowed_ >= reached_ || cancel_; });
+    return !cancel_;
+  }
+
+  const bool lockstep_;
+  const std::function<bool(MakeProgress)> frame_;
+  bool inline_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  MakeProgress progress_;
+  uint64_t reached_ = 0, allowed_ = 0;
+  bool cancel_ = false, done_ = false, ok_ = false;
+  fs::path made_;
+  content::ImportReport report_;
+  std::string error_;
+  std::thread worker_;  // last: started once everything it uses exists
+};
+
+// Runs the make with its progress screen; Play with the campaign made, else
+// Back to the form (whose message then says why) or Quit.
+LibraryOutcome Make(MakerForm& form) {
+  content::ImportOptions options;
+  options.images = ReadablePictures(form);
+  options.pieces = form.pieces;
+  options.layers = form.layers;
+  options.time = form.time;
+  options.stones = form.stones;
+  options.spiders = form.spiders;
+  std::string title = form.title;
+  if (title.find_first_not_of(' ') == std::string::npos) title = "My puzzle";
+  Say("making " + title + " from " + std::to_string(options.images.size()) + " pictures");
+  // The window's platform, taken before the worker may set its own for a while.
+  Platform& sys = Sys();
+  std::vector<uint16_t> frame(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
+  int mouseX = form.mouseX, mouseY = form.mouseY;
+  bool quit = false, pressed = false, cancel = false;
+  // One frame of the progress screen; `release` lets the worker on once it is drawn.
+  auto showFrame = [&](MakeProgress progress, const std::function<void()>& release) {
+    progress.title = title;
+    progress.cancelling = progress.cancelling || cancel;
+    // The worker's captions use the same renderer and platform: one at a time.
+    std::unique_lock<std::mutex> drawing(content::CaptionLock());
+    DrawMakeProgress(progress, mouseX, mouseY, frame.data());
+    PresentFrame(frame.data());
+    release();
+    WindowMessage polled;
+    std::vector<WindowMessage> messages;
+    while (sys.PollMessage(polled)) messages.push_back(polled);
+    drawing.unlock();
+    sys.Sleep(kFrameMs);
+    for (const WindowMessage& m : messages) {
+      if (m.kind == MessageKind::MouseMove || m.kind == MessageKind::ButtonDown || m.kind == MessageKind::ButtonUp) {
+        mouseX = m.x;
+        mouseY = m.y;
+      }
+      const bool onCancel = ProgressCancelAt(m.x, m.y);
+      if (m.kind == MessageKind::ButtonDown && m.button == MouseButton::Left) pressed = onCancel;
+      const bool clicked = m.kind == MessageKind::ButtonUp && m.button == MouseButton::Left && pressed && onCancel;
+      if (clicked || (m.kind == MessageKind::KeyDown && m.virtualKey == VK_ESCAPE) || m.kind == MessageKind::Close) {
+        quit = quit || m.kind == MessageKind::Close;
+        cancel = true;
+      }
+    }
+    return !cancel;
+  };
+  MakeJob job(title, options, g_options.headless, [&](const MakeProgress& p) { return showFrame(p, [] {}); });
+  for (;;) {
+    bool done = false;
+    MakeProgress progress = job.Progress(done);
+    if (done) break;
+    if (!showFrame(progress, [&job] { job.Release(); })) job.Cancel();
+  }
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  const bool ok = job.Finish(made, report, error);
+  for (const std::string& skipped : report.skipped) Say("skipped " + skipped);
+  if (quit) return {LibraryOutcome::Quit, {}};
+  if (!ok) {
+    form.message = error == content::IMPORT_CANCELLED ? "Cancelled; nothing was made." : "Not made: " + error;
+    Say(error == content::IMPORT_CANCELLED ? std::string("making cancelled, nothing left behind")
+                                           : "making failed: " + error);
+    return {LibraryOutcome::Back, {}};
+  }
+  Say("made " + HostPathString(made) + " with " + std::to_string(report.levels.size()) + " levels");
+  return {LibraryOutcome::Play, made};
+}
+
+}  // namespace
+
+void SetLibraryOptions(const LibraryOptions& options) { g_options = options; }
+
+std::vector<LibraryEntry> GatherLibrary() {
+  std::vector<LibraryEntry> entries;
+  for (const Campaign& c : FindCampaigns(SearchPlaces(CurrentSearchRoots()))) {
+    LibraryEntry entry;
+    entry.folder = c.folder;
+    content::Manifest manifest;
+    const bool described = content::ReadFolderManifest(HostPathString(c.folder), manifest);
+    entry.title = described ? manifest.title : c.name;
+    // Made by the player: the import's manifest, not a package's.
+    entry.own = described && manifest.tool.rfind("tessera ", 0) == 0;
+    entry.levels = content::CampaignLevelCount(HostPathString(c.folder));
+    entry.won = std::min(LevelsWon(c.folder), entry.levels);
+    entry.thumbnail = Thumbnail(c.folder);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+LibraryOutcome RunMaker(const std::vector<std::string>& pictures) {
+  MakerForm form;
+  for (const std::string& p : pictures) AddFormPictures(form, p);
+  for (const MakerPicture& p : form.pictures)
+    if (!p.problem.empty()) Say(p.path + ": skipped, " + p.problem);
+  std::vector<uint16_t> frame(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
+  for (;;) {
+    WindowMessage m;
+    while (Sys().PollMessage(m)) {
+      const size_t before = form.pictures.size();
+      const FormStep step = HandleFormMessage(form, m);
+      for (size_t i = before; m.kind == MessageKind::Drop && i < form.pictures.size(); ++i)
+        if (!form.pictures[i].problem.empty()) Say(form.pictures[i].path + ": skipped, " + form.pictures[i].problem);
+      if (step == FormStep::Cancel) return {LibraryOutcome::Back, {}};
+      if (step == FormStep::Quit) return {LibraryOutcome::Quit, {}};
+      if (step == FormStep::Make) {
+        const LibraryOutcome outcome = Make(form);
+        if (outcome.kind != LibraryOutcome::Back) return outcome;
+      }
+    }
+    DrawForm(form, frame.data());
+    Show(frame);
+  }
+}
+
+LibraryOutcome RunLibrary(const fs::path& selected) {
+  std::vector<LibraryEntry> entries = GatherLibrary();
+  LibraryState state;
+  auto reset = [&](const fs::path& chosen) {
+    state = LibraryState{};
+    state.count = static_cast<int>(entries.size());
+    for (int i = 0; i < state.count; ++i)
+      if (SameFolder(entries[i].folder, chosen)) SelectLibraryRow(state, i);
+  };
+  reset(selected);
+  std::vector<uint16_t> frame(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
+  for (;;) {
+    WindowMessage m;
+    while (Sys().PollMessage(m)) {
+      std::vector<std::string> pictures;
+      LibraryStep step = HandleLibraryMessage(state, m);
+      if (m.kind == MessageKind::Drop) {
+        if (content::IsPackagePath(m.path)) {
+          Say(m.path + ": open a package with the game (tessera FILE) or drop it onto a game");
+          continue;
+        }
+        pictures.push_back(m.path);
+        step = LibraryStep::Make;
+      }
+      switch (step) {
+        case LibraryStep::Play:
+          if (state.selected < state.count) return {LibraryOutcome::Play, entries[state.selected].folder};
+          break;
+        case LibraryStep::Make: {
+          const LibraryOutcome made = RunMaker(pictures);
+          if (made.kind != LibraryOutcome::Back) return made;
+          const fs::path was = state.selected < state.count ? entries[state.selected].folder : fs::path();
+          entries = GatherLibrary();
+          reset(was);
+          break;
+        }
+        case LibraryStep::Back: return {LibraryOutcome::Back, {}};
+        case LibraryStep::Quit: return {LibraryOutcome::Quit, {}};
+        case LibraryStep::None: break;
+      }
+    }
+    DrawLibrary(state, entries, frame.data());
+    Show(frame);
+  }
+}
+
+void RunLibraryState() {
+  const fs::path current = HostFsPath(WorkDir);
+  const LibraryOutcome outcome = RunLibrary(current);
+  if (outcome.kind == LibraryOutcome::Quit) {
+    WindowMessage close;
+    close.kind = MessageKind::Close;
+    HandleWindowMessage(close);  // as the game's own loop takes a closed window
+  }
+  if (outcome.kind == LibraryOutcome::Play && !SameFolder(outcome.folder, current)) {
+    g_switchTo = outcome.folder;
+    GameState = STATE_QUIT;
+    return;
+  }
+  GameState = STATE_START_MENU;
+}
+
+void SetSwitchTarget(const fs::path& folder) { g_switchTo = folder; }
+
+fs::path TakeSwitchTarget() {
+  fs::path target;
+  std::swap(target, g_switchTo);
+  return target;
+}
+
+}  // namespace tessera

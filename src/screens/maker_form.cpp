@@ -1,0 +1,357 @@
+#include "screens/maker_form.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "content/common.h"
+#include "content/import.h"
+#include "content/maker.h"
+#include "gfx/draw.h"
+#include "gfx/pixel_format.h"
+#include "gfx/text.h"
+#include "platform/file_system.h"
+#include "screens/library.h"
+#include "screens/ui_text.h"
+
+namespace tessera {
+
+namespace {
+
+struct Rect {
+  int x, y, w, h;
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+};
+
+constexpr Rect kTitleBox = {190, 70, 550, 36};
+constexpr int kOptionY = 122, kOptionPitch = 34;
+constexpr int kLessX = 330, kValueX = 370, kMoreX = 500, kArrowW = 30, kArrowH = 28;
+constexpr int kPicturesY = 330, kThumbPitch = 66, kPerRow = 10, kRows = 2;
+constexpr Rect kMake = {440, 540, 140, 40};
+constexpr Rect kCancel = {600, 540, 140, 40};
+constexpr int kOptions = static_cast<int>(FormField::Count) - 1;
+
+Rect LessBox(int option) { return {kLessX, kOptionY + option * kOptionPitch, kArrowW, kArrowH}; }
+Rect MoreBox(int option) { return {kMoreX, kOptionY + option * kOptionPitch, kArrowW, kArrowH}; }
+Rect ThumbBox(int i) {
+  return {60 + (i % kPerRow) * kThumbPitch, kPicturesY + 24 + (i / kPerRow) * (THUMBNAIL_SHOWN + 10), THUMBNAIL_SHOWN,
+          THUMBNAIL_SHOWN};
+}
+Rect RemoveBox(int i) {
+  const Rect t = ThumbBox(i);
+  return {t.x + t.w - 16, t.y, 16, 16};
+}
+
+// Each option's values, in order.
+const std::vector<int>& Values(int option) {
+  static const std::vector<int> pieces = {25, 50, 100}, layers = {2, 3, 4, 5},
+                                times = {0, 60, 120, 180, 240, 300, 450, 600, 900, 1200, 1800, 3600},
+                                stones = {0, 10, 20, 30, 40, 50, 75, 100}, spiders = {0, 1, 2, 3, 4, 5};
+  switch (option) {
+    case 0: return pieces;
+    case 1: return layers;
+    case 2: return times;
+    case 3: return stones;
+    default: return spiders;
+  }
+}
+
+int& Value(MakerForm& form, int option) {
+  switch (option) {
+    case 0: return form.pieces;
+    case 1: return form.layers;
+    case 2: return form.time;
+    case 3: return form.stones;
+    default: return form.spiders;
+  }
+}
+
+// The time the import gives the board, for "auto".
+int AutoTime(const MakerForm& form) {
+  content::ImportOptions o;
+  o.pieces = form.pieces;
+  o.layers = form.layers;
+  return content::ImportTimeLimit(o);
+}
+
+// The shortest time the import takes for the board: half a second a piece.
+int ShortestTime(const MakerForm& form) {
+  const int side = 500 / form.pieces;
+  return side * side / 2;
+}
+
+void Step(MakerForm& form, int option, int by) {
+  const std::vector<int>& values = Values(option);
+  int& value = Value(form, option);
+  auto at = std::find(values.begin(), values.end(), value);
+  int index = at == values.end() ? 0 : static_cast<int>(at - values.begin());
+  for (int tries = 0; tries < static_cast<int>(values.size()); ++tries) {
+    index = std::clamp(index + by, 0, static_cast<int>(values.size()) - 1);
+    value = values[index];
+    // A time too short for the pieces is passed over.
+    if (option != 2 || value == 0 || value >= ShortestTime(form)) break;
+    if (index == static_cast<int>(values.size()) - 1 || index == 0) break;
+  }
+  if (option == 0 && form.time != 0 && form.time < ShortestTime(form)) form.time = 0;
+}
+
+std::string ValueText(const MakerForm& form, int option) {
+  switch (option) {
+    case 0: return std::to_string(form.pieces) + " pixels";
+    case 1: return std::to_string(form.layers);
+    case 2: return form.time == 0 ? "auto (" + std::to_string(AutoTime(form)) + " s)" : std::to_string(form.time) + " s";
+    case 3: return std::to_string(form.stones) + "%";
+    default: return std::to_string(form.spiders);
+  }
+}
+
+const char* const kOptionNames[] = {"Piece size", "Layers", "Time", "Stones", "Spiders"};
+
+Image* ToImage(const content::Canvas& canvas, ImagePtr& out) {
+  out = CreateImageForOverwrite(canvas.width, canvas.height);
+  for (int y = 0; y < canvas.height; ++y)
+    for (int x = 0; x < canvas.width; ++x) {
+      const uint8_t* p = &canvas.rgb[(static_cast<size_t>(y) * canvas.width + x) * 3];
+      out->At(x, y) = PackRgb(p[0], p[1], p[2]);
+    }
+  return out.get();
+}
+
+}  // namespace
+
+void AddFormPictures(MakerForm& form, const std::string& path) {
+  const std::vector<std::string> found = content::PicturesAt(path);
+  if (found.empty()) form.message = "No pictures in " + HostPathString(HostFsPath(path).filename()) + ".";
+  for (const std::string& picture : found) {
+    MakerPicture entry;
+    entry.path = picture;
+    entry.name = HostPathString(HostFsPath(picture).filename());
+    content::Canvas canvas;
+    if (content::LoadSquarePicture(picture, THUMBNAIL_SHOWN, canvas, entry.problem))
+      ToImage(canvas, entry.thumbnail);
+    else if (entry.problem.empty())
+      entry.problem = "cannot be read";
+    form.pictures.push_back(std::move(entry));
+  }
+}
+
+std::vector<std::string> ReadablePictures(const MakerForm& form) {
+  std::vector<std::string> paths;
+  for (const MakerPicture& p : form.pictures)
+    if (p.problem.empty()) paths.push_back(p.path);
+  return paths;
+}
+
+int FormHitAt(const MakerForm& form, int x, int y) {
+  if (kTitleBox.Contains(x, y)) return kHitTitle;
+  for (int option = 0; option < kOptions; ++option) {
+    if (LessBox(option).Contains(x, y)) return kHitLess + option;
+    if (MoreBox(option).Contains(x, y)) return kHitMore + option;
+  }
+  if (kMake.Contains(x, y)) return kHitMake;
+  if (kCancel.Contains(x, y)) return kHitCancel;
+  const int shown = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
+  for (int i = 0; i < shown; ++i)
+    if (RemoveBox(i).Contains(x, y)) return kHitPicture + i;
+  return -1;
+}
+
+namespace {
+
+FormStep TryMake(MakerForm& form) {
+  if (ReadablePictures(form).empty()) {
+    form.message = form.pictures.empty() ? "Drop pictures onto the window first." : "None of these pictures can be read.";
+    return FormStep::None;
+  }
+  return FormStep::Make;
+}
+
+FormStep Press(MakerForm& form, int hit) {
+  if (hit == kHitTitle) form.focus = FormField::Title;
+  if (hit >= kHitLess && hit < kHitLess + kOptions) {
+    form.focus = static_cast<FormField>(hit - kHitLess + 1);
+    Step(form, hit - kHitLess, -1);
+  }
+  if (hit >= kHitMore && hit < kHitMore + kOptions) {
+    form.focus = static_cast<FormField>(hit - kHitMore + 1);
+    Step(form, hit - kHitMore, +1);
+  }
+  if (hit >= kHitPicture && static_cast<size_t>(hit - kHitPicture) < form.pictures.size())
+    form.pictures.erase(form.pictures.begin() + (hit - kHitPicture));
+  if (hit == kHitMake) return TryMake(form);
+  if (hit == kHitCancel) return FormStep::Cancel;
+  return FormStep::None;
+}
+
+}  // namespace
+
+FormStep HandleFormMessage(MakerForm& form, const WindowMessage& m) {
+  switch (m.kind) {
+    case MessageKind::MouseMove:
+      form.mouseX = m.x;
+      form.mouseY = m.y;
+      form.hovered = FormHitAt(form, m.x, m.y);
+      break;
+    case MessageKind::ButtonDown:
+      if (m.button == MouseButton::Left) form.pressed = FormHitAt(form, m.x, m.y);
+      break;
+    case MessageKind::ButtonUp: {
+      if (m.button != MouseButton::Left) break;
+      const int hit = FormHitAt(form, m.x, m.y);
+      const bool same = hit >= 0 && hit == form.pressed;
+      form.pressed = -1;
+      if (same) return Press(form, hit);
+      break;
+    }
+    case MessageKind::Text:
+      if (form.focus == FormField::Title) {
+        for (unsigned char c : m.text)
+          if (c < 0x20 || c == 0x7F) return FormStep::None;  // no control characters in a title
+        if (form.title.size() + m.text.size() <= MAKER_TITLE_BYTES) form.title += m.text;
+      }
+      break;
+    case MessageKind::Drop:
+      AddFormPictures(form, m.path);
+      break;
+    case MessageKind::KeyDown: {
+      const int option = static_cast<int>(form.focus) - 1;
+      switch (m.virtualKey) {
+        case VK_RETURN: return TryMake(form);
+        case VK_ESCAPE: return FormStep::Cancel;
+        case VK_BACK:
+          if (form.focus == FormField::Title) form.title = DropLastCharacter(form.title);
+          break;
+        case VK_TAB:
+        case VK_DOWN:
+          form.focus = static_cast<FormField>((static_cast<int>(form.focus) + 1) % static_cast<int>(FormField::Count));
+          break;
+        case VK_UP:
+          form.focus = static_cast<FormField>((static_cast<int>(form.focus) + static_cast<int>(FormField::Count) - 1) %
+                                              static_cast<int>(FormField::Count));
+          break;
+        case VK_LEFT:
+          if (option >= 0) Step(form, option, -1);
+          break;
+        case VK_RIGHT:
+          if (option >= 0) Step(form, option, +1);
+          break;
+        default: break;
+      }
+      break;
+    }
+    case MessageKind::Close: return FormStep::Quit;
+    default: break;
+  }
+  return FormStep::None;
+}
+
+void DrawForm(const MakerForm& form, uint16_t* frame) {
+  FillRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 24, 28, 40, frame);
+  auto text = [&](int size, uint16_t colour, int x, int y, const std::string& line) {
+    RenderText(size, colour, x, y, 0, line.c_str(), frame, SCREEN_WIDTH, SCREEN_WIDTH, SCREEN_HEIGHT);
+  };
+  const uint16_t plain = PackRgb(220, 224, 232), dim = PackRgb(150, 156, 170), lit = PackRgb(255, 255, 255);
+  const uint16_t warn = PackRgb(240, 170, 120);
+  text(28, PackRgb(240, 220, 160), 60, 20, "Make a puzzle");
+
+  const bool titleFocus = form.focus == FormField::Title;
+  text(20, titleFocus ? lit : plain, 60, kTitleBox.y + 8, "Title");
+  FillRect(kTitleBox.x, kTitleBox.y, kTitleBox.w, kTitleBox.h, 16, 18, 28, frame);
+  FrameRect(kTitleBox.x, kTitleBox.y, kTitleBox.w, kTitleBox.h, 2, titleFocus ? 220 : 110, titleFocus ? 200 : 116,
+            titleFocus ? 120 : 130, frame);
+  const std::string shown = ShownText(form.title, 20, kTitleBox.w - 24);
+  text(20, lit, kTitleBox.x + 8, kTitleBox.y + 8, shown);
+  if (titleFocus) FillRect(kTitleBox.x + 8 + static_cast<int>(shown.size()) * 10 + 1, kTitleBox.y + 7, 2, 22, 240, 220, 160, frame);
+  if (form.title.empty() && !titleFocus) text(20, dim, kTitleBox.x + 8, kTitleBox.y + 8, "(type a title)");
+
+  for (int option = 0; option < kOptions; ++option) {
+    const int y = kOptionY + option * kOptionPitch;
+    const bool focused = static_cast<int>(form.focus) == option + 1;
+    if (focused) FillRect(52, y - 3, 500, kArrowH + 6, 44, 52, 76, frame);
+    text(20, focused ? lit : plain, 60, y + 4, kOptionNames[option]);
+    for (const Rect& r : {LessBox(option), MoreBox(option)}) {
+      const bool hover = form.hovered == (r.x == kLessX ? kHitLess : kHitMore) + option;
+      FillRect(r.x, r.y, r.w, r.h, hover ? 84 : 60, hover ? 100 : 72, hover ? 144 : 104, frame);
+      text(20, plain, r.x + 10, r.y + 4, r.x == kLessX ? "<" : ">");
+    }
+    text(20, lit, kValueX, y + 4, ValueText(form, option));
+  }
+
+  const std::vector<std::string> readable = ReadablePictures(form);
+  text(20, plain, 60, kPicturesY, "Pictures: " + std::to_string(readable.size()) + " level" +
+                                      (readable.size() == 1 ? "" : "s"));
+  const int shownPictures = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
+  for (int i = 0; i < shownPictures; ++i) {
+    const MakerPicture& p = form.pictures[i];
+    const Rect t = ThumbBox(i);
+    if (p.thumbnail)
+      DrawImage(t.x, t.y, p.thumbnail.get(), frame);
+    else
+      FillRect(t.x, t.y, t.w, t.h, 90, 40, 40, frame);
+    if (!p.problem.empty()) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 110, 90, frame);
+    const Rect x = RemoveBox(i);
+    const bool hover = form.hovered == kHitPicture + i;
+    FillRect(x.x, x.y, x.w, x.h, hover ? 200 : 40, 40, 40, frame);
+    text(16, lit, x.x + 4, x.y, "x");
+  }
+  if (static_cast<int>(form.pictures.size()) > shownPictures)
+    text(16, dim, 60, kPicturesY + 24 + kRows * (THUMBNAIL_SHOWN + 10),
+         "and " + std::to_string(form.pictures.size() - shownPictures) + " more");
+  if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Drop pictures or a folder of pictures here.");
+
+  // The first pictures that cannot be read, by name; then what stops the make.
+  int line = 0;
+  const int notesY = kPicturesY + 30 + kRows * (THUMBNAIL_SHOWN + 10);
+  for (const MakerPicture& p : form.pictures) {
+    if (p.problem.empty()) continue;
+    if (line == 2) {
+      text(16, warn, 60, notesY + 18 * line, "...");
+      break;
+    }
+    DrawShownText(p.name + " is skipped: " + p.problem, 16, warn, 60, notesY + 18 * line++, 680, frame);
+  }
+  if (!form.message.empty()) DrawShownText(form.message, 16, warn, 60, notesY + 18 * line, 680, frame);
+
+  for (const Rect& r : {kMake, kCancel}) {
+    const bool hover = form.hovered == (r.x == kMake.x ? kHitMake : kHitCancel);
+    FillRect(r.x, r.y, r.w, r.h, hover ? 84 : 60, hover ? 100 : 72, hover ? 144 : 104, frame);
+    FrameRect(r.x, r.y, r.w, r.h, 2, 150, 156, 170, frame);
+    text(20, hover ? lit : plain, r.x + 16, r.y + 10, r.x == kMake.x ? "Make" : "Cancel");
+  }
+  text(16, dim, 60, 552, "Enter makes, Escape cancels.");
+  DrawPlainPointer(form.mouseX, form.mouseY, frame);
+}
+
+namespace {
+constexpr Rect kProgressCancel = {330, 400, 140, 40};
+}
+
+bool ProgressCancelAt(int x, int y) { return kProgressCancel.Contains(x, y); }
+
+void DrawMakeProgress(const MakeProgress& p, int mouseX, int mouseY, uint16_t* frame) {
+  FillRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 24, 28, 40, frame);
+  auto text = [&](int size, uint16_t colour, int x, int y, const std::string& line) {
+    RenderText(size, colour, x, y, 0, line.c_str(), frame, SCREEN_WIDTH, SCREEN_WIDTH, SCREEN_HEIGHT);
+  };
+  const uint16_t plain = PackRgb(220, 224, 232);
+  DrawShownText("Making " + p.title, 28, PackRgb(240, 220, 160), 100, 200, 600, frame);
+  FillRect(100, 280, 600, 30, 16, 18, 28, frame);
+  FrameRect(100, 280, 600, 30, 2, 150, 156, 170, frame);
+  const size_t total = std::max<size_t>(p.total, 1);
+  const int filled = static_cast<int>(596 * std::min(p.index, total) / total);
+  FillRect(102, 282, filled, 26, 110, 170, 110, frame);
+  if (p.cancelling)
+    text(20, plain, 100, 330, "Cancelling...");
+  else if (p.index >= p.total)
+    text(20, plain, 100, 330, "Writing the campaign...");
+  else
+    DrawShownText("Picture " + std::to_string(p.index + 1) + " of " + std::to_string(p.total) + ": " + p.name, 20,
+                  plain, 100, 330, 600, frame);
+  const bool hover = kProgressCancel.Contains(mouseX, mouseY);
+  const Rect& r = kProgressCancel;
+  FillRect(r.x, r.y, r.w, r.h, hover ? 84 : 60, hover ? 100 : 72, hover ? 144 : 104, frame);
+  FrameRect(r.x, r.y, r.w, r.h, 2, 150, 156, 170, frame);
+  text(20, plain, r.x + 28, r.y + 10, "Cancel");
+  DrawPlainPointer(mouseX, mouseY, frame);
+}
+
+}  // namespace tessera

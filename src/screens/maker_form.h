@@ -1,0 +1,70 @@
+#pragma once
+// The form that makes a puzzle from pictures: a title typed with the system's
+// input method, the board's options with the import's defaults, the pictures
+// with their thumbnails (each removable, those that cannot be read named), and
+// "Make" and "Cancel". The title has the focus; Enter makes, Escape cancels.
+// Then the progress of the make: picture n of N with its name, and "Cancel".
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gfx/image.h"
+#include "platform/platform.h"
+
+namespace tessera {
+
+struct MakerPicture {
+  std::string path;
+  std::string name;     // the file's name, shown
+  ImagePtr thumbnail;   // null when it cannot be read
+  std::string problem;  // why it cannot be read; empty when it can
+};
+
+enum class FormField { Title, Pieces, Layers, Time, Stones, Spiders, Count };
+
+struct MakerForm {
+  std::string title;  // UTF-8
+  int pieces = 50;
+  int layers = 3;
+  int time = 0;  // 0: as the import reckons it
+  int stones = 20;
+  int spiders = 0;
+  std::vector<MakerPicture> pictures;
+  std::string message;  // what stops the make, or went wrong
+  FormField focus = FormField::Title;
+  int hovered = -1;  // a hit of FormHitAt
+  int pressed = -1;
+  int mouseX = -1, mouseY = -1;
+};
+
+constexpr size_t MAKER_TITLE_BYTES = 100;
+constexpr int THUMBNAIL_SHOWN = 56;
+
+enum class FormStep { None, Make, Cancel, Quit };
+
+// Adds the pictures at `path` (a picture, or the pictures of a folder), reading
+// each one's thumbnail; files that are no picture are named, not added.
+void AddFormPictures(MakerForm& form, const std::string& path);
+// The pictures that can be read.
+std::vector<std::string> ReadablePictures(const MakerForm& form);
+
+// What is at a frame position: one of the hits below, or the index of a
+// picture's remove box plus kHitPicture, or -1.
+enum FormHit { kHitTitle = 0, kHitLess = 1, kHitMore = 7, kHitMake = 13, kHitCancel = 14, kHitPicture = 100 };
+int FormHitAt(const MakerForm& form, int x, int y);
+
+// One message: typing, options, removals; Make only when a picture can be read
+// (else `message` says why).
+FormStep HandleFormMessage(MakerForm& form, const WindowMessage& message);
+void DrawForm(const MakerForm& form, uint16_t* frame);
+
+struct MakeProgress {
+  std::string title;
+  size_t index = 0, total = 0;  // index == total: writing the campaign
+  std::string name;
+  bool cancelling = false;
+};
+bool ProgressCancelAt(int x, int y);
+void DrawMakeProgress(const MakeProgress& progress, int mouseX, int mouseY, uint16_t* frame);
+
+}  // namespace tessera

@@ -1,0 +1,213 @@
+// Making a puzzle inside the game: the maker and the tool's import make the
+// same campaign, a make that is cancelled or fails leaves nothing, and the
+// whole flow in a headless game (pictures on the command line, a typed title,
+// the progress, the new campaign played to its end, then the library).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "content/maker.h"
+#include "gfx/bmp_write.h"
+#include "tools/tool_fixtures.h"
+
+namespace tessera::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A picture whose left half is one colour and right half another.
+std::vector<uint8_t> HalvesBmp(int w, int h, uint32_t left, uint32_t right) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t c = x < w / 2 ? left : right;
+      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+      p[0] = static_cast<uint8_t>(c >> 16);
+      p[1] = static_cast<uint8_t>(c >> 8);
+      p[2] = static_cast<uint8_t>(c);
+    }
+  return EncodeBmp24(w, h, rgb.data());
+}
+
+struct Pictures {
+  ScratchDir dir;
+  std::string a = dir / "a.bmp", b = dir / "b.bmp", broken = dir / "broken.png";
+  Pictures() {
+    dir.Write("a.bmp", HalvesBmp(640, 480, 0xFF0000, 0x0000FF));
+    dir.Write("b.bmp", HalvesBmp(300, 500, 0x00FF00, 0xFFFF00));
+    dir.Write("broken.png", std::string("\x89PNG\r\n\x1a\n not really a picture"));
+  }
+};
+
+// Every file below a folder, by its path relative to it.
+std::map<std::string, std::vector<uint8_t>> Files(const std::string& root) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files[fs::relative(e.path(), root).generic_string()] = ReadBytes(e.path().string());
+  return files;
+}
+
+std::string Id(const std::string& campaign) {
+  const std::string ini = ReadText(campaign + "/System.ini");
+  const size_t at = ini.find("CampaignId=");
+  if (at == std::string::npos) return {};
+  return ini.substr(at + 11, ini.find_first_of("\r\n", at) - at - 11);
+}
+
+std::string WithoutId(const std::vector<uint8_t>& bytes, const std::string& id) {
+  std::string text(bytes.begin(), bytes.end());
+  for (size_t at; !id.empty() && (at = text.find(id)) != std::string::npos;) text.replace(at, id.size(), "ID");
+  return text;
+}
+
+TEST(Maker, TheMakerAndTheToolsImportMakeTheSameCampaignButForItsId) {
+  Pictures pictures;
+  ScratchDir dir;
+  const std::string tool = dir / "tool";
+  const RunResult r = RunTool("import " + Quote(tool) + " " + Quote(pictures.a) + " " + Quote(pictures.broken) + " " +
+                              Quote(pictures.b) + " --title Trip --pieces 100 --layers 2 --stones 10 --spiders 1");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+
+  content::ImportOptions options;
+  options.images = {pictures.a, pictures.broken, pictures.b};
+  options.pieces = 100;
+  options.layers = 2;
+  options.stones = 10;
+  options.spiders = 1;
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  ASSERT_TRUE(content::MakeCampaign(dir / "campaigns", "Trip", options, made, report, error)) << error;
+  EXPECT_EQ(made, fs::path(dir / "campaigns") / "Trip");
+  ASSERT_EQ(report.skipped.size(), 1u);
+  EXPECT_EQ(report.skipped[0].rfind(pictures.broken + ": ", 0), 0u) << report.skipped[0];
+  EXPECT_EQ(report.levels.size(), 2u);
+
+  const std::string toolId = Id(tool), makerId = Id(made.string());
+  EXPECT_EQ(makerId.rfind("Trip-", 0), 0u) << makerId;
+  ASSERT_NE(toolId, makerId);
+  const auto fromTool = Files(tool), fromMaker = Files(made.string());
+  ASSERT_EQ(fromTool.size(), fromMaker.size());
+  size_t differ = 0;
+  for (const auto& [name, bytes] : fromTool) {
+    ASSERT_EQ(fromMaker.count(name), 1u) << name;
+    if (bytes == fromMaker.at(name)) continue;
+    ++differ;
+    EXPECT_EQ(WithoutId(bytes, toolId), WithoutId(fromMaker.at(name), makerId)) << name;
+  }
+  EXPECT_EQ(differ, 2u);  // System.ini and the manifest, where the id stands
+  EXPECT_NE(ReadText(made.string() + "/tessera-package.ini").find("title=Trip\r\n"), std::string::npos);
+  // Only the campaign is left in the folder, no temporary one beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "campaigns"), fs::directory_iterator()), 1);
+}
+
+TEST(Maker, ACancelledOrFailedMakeLeavesNothingAndATakenNameGetsANumber) {
+  Pictures pictures;
+  ScratchDir dir;
+  const std::string campaigns = dir / "campaigns";
+  content::ImportOptions options;
+  options.images = {pictures.a, pictures.b};
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  // Cancelled at the second picture, and at the write after the last.
+  for (size_t stop : {size_t{1}, size_t{2}}) {
+    const auto step = [stop](size_t index, size_t, const std::string&) { return index < stop; };
+    EXPECT_FALSE(content::MakeCampaign(campaigns, "Trip", options, made, report, error, step));
+    EXPECT_EQ(error, content::IMPORT_CANCELLED);
+    EXPECT_TRUE(fs::is_empty(campaigns));
+  }
+  // Nothing that reads: said, and nothing left.
+  options.images = {pictures.broken};
+  EXPECT_FALSE(content::MakeCampaign(campaigns, "Trip", options, made, report, error));
+  EXPECT_NE(error.find("none of the 1 pictures could be read"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_empty(campaigns));
+
+  // A title in another script, and one taken.
+  options.images = {pictures.a};
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "\xE6\x97\x85\xE8\xA1\x8C", options, made, report, error)) << error;
+  EXPECT_EQ(made, fs::path(campaigns) / "puzzle");
+  EXPECT_NE(ReadText(made.string() + "/tessera-package.ini").find("title=\xE6\x97\x85\xE8\xA1\x8C\r\n"),
+            std::string::npos);
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "PUZZLE", options, made, report, error)) << error;
+  EXPECT_EQ(made, fs::path(campaigns) / "PUZZLE-2");
+  EXPECT_EQ(content::LevelTitleFor("A rather long title", 12), "A rather");
+  EXPECT_EQ(content::LevelTitleFor("\xE6\x97\x85", 1), "Picture");
+}
+
+bool Near(uint32_t pixel, uint32_t rgb) {
+  for (int shift : {16, 8, 0})
+    if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((rgb >> shift) & 0xFF)) > 8) return false;
+  return true;
+}
+
+// White text pixels in a rectangle of a dump.
+int WhitePixels(const Picture& p, int x0, int y0, int x1, int y1) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += Near(p.At(x, y), 0xFFFFFF);
+  return n;
+}
+
+// The whole flow in a headless game: pictures on the command line open the
+// form, a title is typed, Enter makes it with the progress shown picture by
+// picture, the new campaign is played to its end, and a second start finds it
+// in the library (Escape on the start menu) with its picture and progress.
+TEST(Maker, PicturesOnTheCommandLineBecomeACampaignThatIsPlayedAndThenInTheLibrary) {
+  Pictures pictures;
+  ScratchDir dir;
+  dir.Write("make.txt",
+            "100 dump form\n110 text Tr\n120 text ip\n130 keydown 8\n140 text p\n200 dump typed\n300 keydown 13\n"
+            "300 dump progress1\n315 dump progress2\n330 dump progress3\n");
+  dir.Write("library.txt",
+            "100 ldown\n600 lup\n1000 keydown 27\n1200 dump library\n1500 keydown 27\n1600 dump menu\n1700 quit\n");
+  const std::string env = "cd " + Quote(dir.path()) + " && env TESSERA_PATH= XDG_DATA_HOME=" + Quote(dir / "data") +
+                          " XDG_CACHE_HOME=" + Quote(dir / "cache") + " XDG_STATE_HOME=" + Quote(dir / "state") +
+                          " XDG_CONFIG_HOME=" + Quote(dir / "config") + " " + Quote(GameBinary()) + " --headless ";
+  const RunResult made = RunCommand(env + "--autoplay --input make.txt --trace make-trace.txt --dump-dir . --max-ms 7200000 " +
+                                    Quote(pictures.a) + " " + Quote(pictures.b) + " " + Quote(pictures.broken));
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  const std::string campaign = dir / "data/tessera/campaigns/Trip";
+  const std::string trace = ReadText(dir / "make-trace.txt");
+  EXPECT_NE(trace.find(" log " + pictures.broken + ": skipped, "), std::string::npos) << trace;
+  EXPECT_NE(trace.find("300 log making Trip from 2 pictures\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find(" log made " + campaign + " with 2 levels\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find(" state 2 10 GameEnd"), std::string::npos) << trace;
+  EXPECT_EQ(ReadText(campaign + "/Save/won.txt"), "Level00\nLevel01\n");
+
+  Picture form, typed, progress[3];
+  ASSERT_TRUE(ReadBmp24(dir / "form.bmp", form));
+  ASSERT_TRUE(ReadBmp24(dir / "typed.bmp", typed));
+  // The pictures' thumbnails, the unreadable one framed; the title typed, one
+  // character taken back.
+  EXPECT_TRUE(Near(form.At(70, 380), 0xFF0000) && Near(form.At(105, 380), 0x0000FF));
+  EXPECT_TRUE(Near(form.At(136, 380), 0x00FF00) && Near(form.At(170, 380), 0xFFFF00));
+  EXPECT_TRUE(Near(form.At(193, 380), 0xF06E5A));
+  EXPECT_EQ(WhitePixels(form, 192, 72, 400, 104), 0);
+  EXPECT_GT(WhitePixels(typed, 192, 72, 240, 104), 100);  // "Trip" is 4 characters of 10 pixels
+  EXPECT_EQ(WhitePixels(typed, 240, 72, 400, 104), 0);
+  // The bar at the first picture, the second, and the write.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(ReadBmp24(dir / ("progress" + std::to_string(i + 1) + ".bmp"), progress[i]));
+  EXPECT_FALSE(Near(progress[0].At(150, 295), 0x6EAA6E));
+  EXPECT_TRUE(Near(progress[1].At(150, 295), 0x6EAA6E) && !Near(progress[1].At(600, 295), 0x6EAA6E));
+  EXPECT_TRUE(Near(progress[2].At(600, 295), 0x6EAA6E));
+
+  const RunResult again = RunCommand(env + "--game Trip --input library.txt --trace library-trace.txt --dump-dir .");
+  ASSERT_EQ(again.exitCode, 0) << again.output;
+  const std::string libraryTrace = ReadText(dir / "library-trace.txt");
+  EXPECT_NE(libraryTrace.find("1000 state 7 13 \n"), std::string::npos) << libraryTrace;
+  EXPECT_NE(libraryTrace.find("1500 state 13 7 \n"), std::string::npos) << libraryTrace;
+  Picture library;
+  ASSERT_TRUE(ReadBmp24(dir / "library.bmp", library));
+  // The new campaign first (the player's campaigns come first), selected, its
+  // first level's picture as thumbnail, made once into the cache.
+  EXPECT_TRUE(Near(library.At(70, 110), 0xFF0000) && Near(library.At(115, 110), 0x0000FF));
+  EXPECT_TRUE(Near(library.At(600, 140), 0x3C4868));
+  EXPECT_GT(WhitePixels(library, 144, 84, 200, 110), 50);  // its title, in white when selected
+  EXPECT_FALSE(fs::is_empty(dir / "cache/tessera/thumbnails"));
+}
+
+}  // namespace
+}  // namespace tessera::test

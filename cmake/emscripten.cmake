@@ -39,6 +39,14 @@ set(CMAKE_C_FLAGS_INIT "${TESSERA_WEB_EXCEPTIONS}")
 set(CMAKE_CXX_FLAGS_INIT "${TESSERA_WEB_EXCEPTIONS}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${TESSERA_WEB_EXCEPTIONS} -sALLOW_MEMORY_GROWTH=1")
 
-# Programs and tests run under Node.js.
+# Tests that make a demo campaign wait for the WebAssembly tool, which paints
+# and encodes it on one thread: minutes where the Linux one takes seconds.
+set(TESSERA_TEST_TIMEOUT 1500)
+
+# Programs and tests run under Node.js. Each .js starts with a "#!" line and
+# may be run as it is, as a binary is on Linux: a test that runs its own
+# program again (CurrentExecutable) runs the script.
+set(CMAKE_CXX_LINK_EXECUTABLE
+    "<CMAKE_CXX_COMPILER> <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES> && chmod +x <TARGET>")
 find_program(TESSERA_NODE NAMES node nodejs REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${TESSERA_NODE} CACHE FILEPATH "Node.js" FORCE)

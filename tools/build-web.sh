@@ -48,8 +48,9 @@ cp build/wasm/tessera.js build/wasm/tessera.wasm "$node_dir/"
 cat >"$node_dir/tessera" <<'EOF'
 #!/bin/sh
 # Tessera (WebAssembly) under Node.js: the same command line as the Linux game.
-here=$(dirname "$(readlink -f "$0")")
-exec node "$here/tessera.js" "$@"
+TESSERA_WEB_LAUNCHER=$(readlink -f "$0")
+export TESSERA_WEB_LAUNCHER
+exec node "$(dirname "$TESSERA_WEB_LAUNCHER")/tessera.js" "$@"
 EOF
 chmod +x "$node_dir/tessera"
 log "$node_dir/tessera: $(du -k "$node_dir/tessera.wasm" | cut -f1) KiB of WebAssembly"

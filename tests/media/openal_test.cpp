@@ -155,6 +155,11 @@ TEST(OpenAlOutputTest, MusicReachesTheOutputForItsLengthAndAtItsVolume) {
     return;
   }
 
+  // OpenAL with no output at all (Emscripten's plays through the browser's Web
+  // Audio, which Node.js has not) has no wave writer either.
+  SetEnvironment("ALSOFT_DRIVERS", "null");
+  std::string error;
+  if (!CreateOpenAlAudio(error)) GTEST_SKIP() << "no OpenAL output here: " << error;
   ScratchDir dir;
   dir.Write("alsoft.conf", "[wave]\nfile = " + dir / "out.wav" + "\n");
   const std::string self = CurrentExecutable();

@@ -7,6 +7,7 @@
 // - the idle start menu's CPU use over 10 s is measured and reported;
 // - clicks start a level and a click on the board turns a piece; a touch tap
 //   (the page emulating a touch screen) turns one too;
+// - a game saved in slot 1 is still there after the page is reloaded;
 // - the console shows no errors all along.
 // Prints one line per check and "N passed, N failed" last; the exit code says.
 "use strict";
@@ -177,6 +178,35 @@ async function click(page, fx, fy) {
     await sleep(800);
     const afterTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-after.png"));
     check(pixelsApart(beforeTap, afterTap) > 0, "a touch tap turns a piece");
+
+    // Saved in slot 1 (the play screen's save button, the first slot, yes),
+    // then the page reloaded: the save comes back from IndexedDB.
+    const savesNow = () => page.evaluate(() => {
+      const found = [];
+      const walk = (dir) => {
+        for (const name of FS.readdir(dir)) {
+          if (name === "." || name === "..") continue;
+          const path = dir + "/" + name;
+          if (FS.isDir(FS.stat(path).mode)) walk(path);
+          else found.push(path + " " + FS.stat(path).size);
+        }
+      };
+      walk("/home/web_user");
+      return found.filter((f) => /sav/i.test(f)).sort();
+    });
+    const before = await savesNow();
+    await click(page, 29, 574);
+    await sleep(800);
+    await click(page, 400, 157);
+    await sleep(800);
+    await click(page, 453, 311);
+    await sleep(1500);
+    const saved = await savesNow();
+    check(saved.length > before.length, "a game saved in slot 1 (" + saved.filter((f) => !before.includes(f)).join(", ") + ")");
+    await page.reload({waitUntil: "load"});
+    await page.waitForSelector("#choices button", {timeout: 60000});
+    const kept = await savesNow();
+    check(saved.length > 0 && saved.every((f) => kept.includes(f)), "the save is still there after a reload (" + kept.length + " save files)");
   } catch (e) {
     check(false, "the page run: " + (e && e.stack ? e.stack : e));
   } finally {

@@ -4,27 +4,13 @@
 #include <fontconfig/fontconfig.h>
 #include <iconv.h>
 
+#include "platform/posix/iconv_convert.h"
+
 namespace tessera {
 
 namespace {
 
 const char* WholeTextName(CodePage page) { return page == CodePage::Big5 ? "BIG5" : "GBK"; }
-
-bool Convert(const char* to, const char* from, const std::string& in, size_t room, std::string& out) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string source = in;
-  std::string buffer(room, '\0');
-  char* src = source.data();
-  size_t srcLeft = source.size();
-  char* dst = buffer.data();
-  size_t dstLeft = buffer.size();
-  const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1) || srcLeft != 0) return false;
-  out.assign(buffer.data(), buffer.size() - dstLeft);
-  return true;
-}
 
 struct PatternDone {
   void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
@@ -47,11 +33,11 @@ bool Monospaced(FcPattern* match) {
 }  // namespace
 
 bool EncodeCodePage(const std::string& utf8, CodePage page, std::string& out) {
-  return Convert(WholeTextName(page), "UTF-8", utf8, utf8.size() * 2 + 16, out);
+  return IconvConvert(WholeTextName(page), "UTF-8", utf8, utf8.size() * 2 + 16, out);
 }
 
 bool DecodeCodePage(const std::string& bytes, CodePage page, std::string& utf8) {
-  return Convert("UTF-8", WholeTextName(page), bytes, bytes.size() * 3 + 16, utf8);
+  return IconvConvert("UTF-8", WholeTextName(page), bytes, bytes.size() * 3 + 16, utf8);
 }
 
 struct CodePageDecoder::State {

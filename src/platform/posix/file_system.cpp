@@ -1,13 +1,17 @@
+// Files on POSIX systems; the web build uses these too, on Emscripten's file
+// systems (the real ones under Node.js, the page's memory and IndexedDB in a
+// browser).
 #include "platform/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/posix/file_calls.h"
 
 namespace tessera {
 
@@ -15,7 +19,7 @@ bool HostStat(const std::string& path, HostFileInfo& info) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
   info.size = static_cast<uint64_t>(st.st_size);
-  info.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  info.mtimeNs = ModifiedNs(path.c_str(), st);
   info.id = static_cast<uint64_t>(st.st_ino);
   info.folder = S_ISDIR(st.st_mode);
   info.regular = S_ISREG(st.st_mode);
@@ -39,7 +43,11 @@ bool HostFindIgnoringCase(const std::string& folder, const std::string& name, st
 
 std::FILE* HostOpen(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
-bool HostRemove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool HostRemove(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return false;
+  FilesChanged();
+  return true;
+}
 
 bool HostMakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0755) == 0) return true;
@@ -63,7 +71,11 @@ bool HostWrite(int handle, const void* bytes, size_t size) {
 
 bool HostSync(int handle) { return ::fsync(handle) == 0; }
 bool HostClose(int handle) { return ::close(handle) == 0; }
-bool HostReplace(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+bool HostReplace(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  FilesChanged();
+  return true;
+}
 
 // A stream without a descriptor is measured and read through stdio.
 bool HostFileSize(std::FILE* file, uint64_t& size) {
@@ -88,26 +100,22 @@ int64_t HostReadAt(std::FILE* file, uint64_t position, void* out, size_t size) {
     const size_t got = std::fread(out, 1, size, file);
     return got == 0 && std::ferror(file) ? -1 : static_cast<int64_t>(got);
   }
-  for (;;) {
-    const ssize_t got = ::pread(fd, out, size, static_cast<off_t>(position));
-    if (got < 0 && errno == EINTR) continue;
-    return got;
-  }
+  return ReadAtPosition(fd, out, size, position);
 }
 
 HostFileLock::HostFileLock(const std::string& path) {
   handle_ = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
   if (handle_ < 0) return;
-  while (::flock(handle_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
+  if (!TakeFileLock(handle_, path)) {
     ::close(handle_);
     handle_ = -1;
-    return;
   }
 }
 
 HostFileLock::~HostFileLock() {
-  if (handle_ >= 0) ::close(handle_);
+  if (handle_ < 0) return;
+  ReleaseFileLock(handle_);
+  ::close(handle_);
 }
 
 std::filesystem::path HostFsPath(const std::string& path) { return std::filesystem::path(path); }

@@ -1,6 +1,8 @@
 // The user's folders on POSIX systems, by the XDG base directory rules: a
 // variable that is unset, empty or not an absolute path counts as unset and its
-// default under the home folder applies.
+// default under the home folder applies. The web build uses these too: under
+// Node.js the real folders, in a page folders under Emscripten's /home/web_user,
+// whose files the page keeps in IndexedDB.
 #include "platform/user_folders.h"
 
 #include <pwd.h>
@@ -8,7 +10,8 @@
 
 #include <cstdlib>
 #include <string>
-#include <system_error>
+
+#include "platform/process.h"
 
 namespace tessera {
 
@@ -45,10 +48,9 @@ UserFolders GetUserFolders() {
 }
 
 fs::path ExecutableFolder() {
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec || exe.empty()) return {};
-  return exe.parent_path();
+  const std::string self = CurrentExecutable();
+  if (self.empty()) return {};
+  return fs::path(self).parent_path();
 }
 
 std::vector<fs::path> SystemDataFolders() {

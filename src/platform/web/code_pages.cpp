@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/posix/iconv_convert.h"
 #include "platform/user_folders.h"
 
 namespace tessera {
@@ -73,22 +74,6 @@ bool FindRun(const Table& table, uint16_t code, uint32_t& codePoint) {
   return false;
 }
 
-bool Convert(const char* to, const char* from, const std::string& in, size_t room, std::string& out) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string source = in;
-  std::string buffer(room, '\0');
-  char* src = source.data();
-  size_t srcLeft = source.size();
-  char* dst = buffer.data();
-  size_t dstLeft = buffer.size();
-  const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1) || srcLeft != 0) return false;
-  out.assign(buffer.data(), buffer.size() - dstLeft);
-  return true;
-}
-
 }  // namespace
 
 // musl's iconv decodes these character sets but does not encode them: the
@@ -106,7 +91,7 @@ bool EncodeCodePage(const std::string& utf8, CodePage page, std::string& out) {
       }
   }
   std::string utf32;
-  if (!Convert("UTF-32LE", "UTF-8", utf8, utf8.size() * 4 + 16, utf32)) return false;
+  if (!IconvConvert("UTF-32LE", "UTF-8", utf8, utf8.size() * 4 + 16, utf32)) return false;
   std::string result;
   for (size_t i = 0; i + 4 <= utf32.size(); i += 4) {
     const auto byte = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(utf32[i + k])); };
@@ -125,7 +110,7 @@ bool EncodeCodePage(const std::string& utf8, CodePage page, std::string& out) {
 }
 
 bool DecodeCodePage(const std::string& bytes, CodePage page, std::string& utf8) {
-  return Convert("UTF-8", CharsetName(page), bytes, bytes.size() * 3 + 16, utf8);
+  return IconvConvert("UTF-8", CharsetName(page), bytes, bytes.size() * 3 + 16, utf8);
 }
 
 struct CodePageDecoder::State {

@@ -8,6 +8,7 @@
 #include <emscripten.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace tessera {
@@ -20,8 +21,13 @@ EM_JS(int, web_process_id, (), {
   return (typeof process == "object" && process.pid) ? process.pid : 0;
 });
 
+// Under Node.js the program's file is its launcher (a copy of the launcher is
+// a copy of the program, as a copied binary is on Linux), named by the
+// launcher's environment (cmake/web/node-pre.js takes it); run without one, the
+// script.
 EM_JS(int, web_program_length, (), {
-  const name = ENVIRONMENT_IS_NODE ? require("path").resolve(process.argv[1]) : "/tessera";
+  const name = !ENVIRONMENT_IS_NODE ? "/tessera"
+             : Module.webLauncher ? Module.webLauncher : require("path").resolve(process.argv[1]);
   Module.webProgram = name;
   return lengthBytesUTF8(name);
 });
@@ -48,6 +54,17 @@ EM_JS(int, web_run_shell, (const char* command), {
   return result.status;
 });
 
+// Runs the program again with these arguments, its output and input the same,
+// and ends this process with its exit code; returns where that cannot be done.
+EM_JS(void, web_restart, (const char* const* words, int count), {
+  if (!ENVIRONMENT_IS_NODE) return;
+  const argv = Module.webLauncher ? [] : [process.argv[1]];
+  for (let i = 0; i < count; ++i) argv.push(UTF8ToString(HEAPU32[(words >> 2) + i]));
+  const result = require("child_process").spawnSync(Module.webLauncher || process.argv[0], argv, {stdio: "inherit"});
+  if (result.error) return;
+  process.exit(result.status === null ? 1 : result.status);
+});
+
 EM_JS(int, web_output_size, (), { return Module.webShellOutput.length; });
 
 EM_JS(void, web_take_output, (char* out), { HEAPU8.set(Module.webShellOutput, out); });
@@ -69,6 +86,14 @@ std::string CurrentExecutable() {
   web_take_program(name.data(), static_cast<int>(name.size()));
   name.resize(name.size() - 1);
   return name;
+}
+
+// A page is one program that cannot start again; Node.js starts it afresh.
+void RestartProgram(const std::vector<std::string>& arguments) {
+  std::vector<const char*> words;
+  for (const std::string& argument : arguments) words.push_back(argument.c_str());
+  std::fflush(nullptr);
+  web_restart(words.data(), static_cast<int>(words.size()));
 }
 
 void SetEnvironment(const std::string& name, const std::string& value) {

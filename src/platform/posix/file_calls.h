@@ -1,0 +1,32 @@
+#pragma once
+// The calls under the POSIX files that the web build, which compiles those files
+// too, makes its own way: platform/web has a file of the same name as
+// file_calls.cpp, which replaces this one there.
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tessera {
+
+// Reads up to size bytes at the position without moving the file's offset (as
+// pread): the count read, 0 at or past the end, -1 on an error.
+ssize_t ReadAtPosition(int fd, void* out, size_t size, uint64_t position);
+
+// The modification time, in nanoseconds, of the file `st` describes, which
+// stat() found at `path`.
+int64_t ModifiedNs(const char* path, const struct stat& st);
+
+// Takes the exclusive lock of HostFileLock on the open file `handle` (made at
+// `path`), waiting for the process holding it; false when it cannot be taken.
+// ReleaseFileLock gives it back before the file is closed.
+bool TakeFileLock(int handle, const std::string& path);
+void ReleaseFileLock(int handle);
+
+// Told after a file was replaced or removed, which is how saves and settings
+// change.
+void FilesChanged();
+
+}  // namespace tessera

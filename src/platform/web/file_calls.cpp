@@ -1,0 +1,130 @@
+// The web build's side of platform/posix/file_calls.h.
+#include "platform/posix/file_calls.h"
+
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace tessera {
+
+// Emscripten's pread keeps only the low 32 bits of the position, as a signed
+// number: from 2 GiB on it would read at the wrong place. Its lseek takes 53
+// bits, so a read that far goes through it and the offset is put back.
+ssize_t ReadAtPosition(int fd, void* out, size_t size, uint64_t position) {
+  if (position <= static_cast<uint64_t>(INT32_MAX) - size) {
+    for (;;) {
+      const ssize_t got = ::pread(fd, out, size, static_cast<off_t>(position));
+      if (got < 0 && errno == EINTR) continue;
+      return got;
+    }
+  }
+  if (position > static_cast<uint64_t>(INT64_MAX)) return 0;
+  const off_t was = ::lseek(fd, 0, SEEK_CUR);
+  if (was < 0 || ::lseek(fd, static_cast<off_t>(position), SEEK_SET) < 0) return -1;
+  ssize_t got;
+  do {
+    got = ::read(fd, out, size);
+  } while (got < 0 && errno == EINTR);
+  if (::lseek(fd, was, SEEK_SET) < 0) return -1;
+  return got;
+}
+
+namespace {
+
+// clang-format off
+// The modification time in whole seconds and the nanoseconds after them, as
+// Node.js reads it from the disk, or as the page's file system keeps it
+// (milliseconds); false when neither can tell.
+EM_JS(bool, web_modified, (const char* path, double* seconds, int32_t* nanoseconds), {
+  try {
+    const name = UTF8ToString(path);
+    if (ENVIRONMENT_IS_NODE) {
+      const ns = require("fs").statSync(name, {bigint: true}).mtimeNs;
+      const billion = BigInt(1000000000);
+      HEAPF64[seconds >> 3] = Number(ns / billion);
+      HEAP32[nanoseconds >> 2] = Number(ns % billion);
+      return true;
+    }
+    const ms = FS.stat(name).mtime.getTime();
+    HEAPF64[seconds >> 3] = Math.floor(ms / 1000);
+    HEAP32[nanoseconds >> 2] = (ms % 1000) * 1000000;
+    return true;
+  } catch (e) {
+    return false;
+  }
+});
+// Node.js has no flock() and Emscripten's does nothing: the lock is a folder
+// beside the file, made by one process at a time (mkdir either makes it or
+// finds it), holding the number of the process that made it, so a lock left by
+// a process that died is taken over. A page is one program: nothing to wait for.
+EM_JS(bool, web_take_lock, (int handle, const char* path), {
+  if (!ENVIRONMENT_IS_NODE) return true;
+  const fs = require("fs");
+  const held = UTF8ToString(path) + ".held";
+  const pause = new Int32Array(new SharedArrayBuffer(4));
+  for (;;) {
+    try {
+      fs.mkdirSync(held);
+      fs.writeFileSync(held + "/pid", String(process.pid));
+      (Module.webLocks = Module.webLocks || {})[handle] = held;
+      return true;
+    } catch (e) {
+      if (e.code !== "EEXIST") return false;
+    }
+    let alive = true;
+    try {
+      const owner = Number(fs.readFileSync(held + "/pid", "utf8"));
+      try {
+        process.kill(owner, 0);
+      } catch (e) {
+        alive = e.code === "EPERM";
+      }
+    } catch (e) {
+      // No number yet: just made, or its maker died before writing it.
+      try {
+        alive = Date.now() - fs.statSync(held).mtimeMs < 10000;
+      } catch (e2) {
+        alive = false;
+      }
+    }
+    if (!alive) fs.rmSync(held, {recursive: true, force: true});
+    else Atomics.wait(pause, 0, 0, 50);
+  }
+});
+
+EM_JS(void, web_release_lock, (int handle), {
+  const held = Module.webLocks && Module.webLocks[handle];
+  if (!held) return;
+  delete Module.webLocks[handle];
+  require("fs").rmSync(held, {recursive: true, force: true});
+});
+// clang-format on
+
+}  // namespace
+
+bool TakeFileLock(int handle, const std::string& path) { return web_take_lock(handle, path.c_str()); }
+
+void ReleaseFileLock(int handle) { web_release_lock(handle); }
+
+// Emscripten's stat() gives whole seconds only, which would hide a file
+// rewritten within the second (the same size) from everything that looks for
+// changes by the time: the time is asked of the file system itself.
+int64_t ModifiedNs(const char* path, const struct stat& st) {
+  double seconds = 0;
+  int32_t nanoseconds = 0;
+  if (!web_modified(path, &seconds, &nanoseconds)) return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000;
+  return static_cast<int64_t>(seconds) * 1000000000 + nanoseconds;
+}
+
+// The page keeps the player's folders in IndexedDB: it copies them there when
+// told that a file was replaced or removed. Under Node.js the files are real and
+// there is no one to tell.
+void FilesChanged() {
+  EM_ASM({
+    if (typeof Module.onFilesChanged == "function") Module.onFilesChanged();
+  });
+}
+
+}  // namespace tessera

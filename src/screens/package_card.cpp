@@ -1,6 +1,5 @@
 #include "screens/package_card.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "gfx/bmp.h"
@@ -9,7 +8,7 @@
 #include "gfx/pixel_format.h"
 #include "gfx/present.h"
 #include "gfx/text.h"
-#include "platform/code_pages.h"
+#include "screens/ui_text.h"
 
 namespace tessera {
 
@@ -39,22 +38,12 @@ const char* ButtonLabel(CardButton button, bool installed) {
   return "";
 }
 
-// The code page of a character set, for converting a package's UTF-8 texts.
-CodePage PageOf(Charset charset) { return charset == Charset::Big5 ? CodePage::Big5 : CodePage::Gbk; }
-
-// The bytes of the UTF-8 character at `at` (1 for a byte that starts none).
-size_t Utf8Length(const std::string& text, size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  const size_t n = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  return std::min(n, text.size() - at);
-}
-
 std::string LanguageName(const std::string& language) {
   if (language == "English") return "English";
   if (language == "ChineseSimplify") return "Chinese (simplified)";
   if (language == "ChineseTraditional") return "Chinese (traditional)";
   if (language == "Japanese") return "Japanese";
-  return PackageCardText(language, Charset::GB2312, 40);
+  return ShownText(language, 20, 400);
 }
 
 std::string SizeText(uint64_t bytes) {
@@ -72,31 +61,6 @@ bool Inside(const Rect& r, int x, int y) { return x >= r.x && y >= r.y && x < r.
 
 Charset PackageCardCharset(const content::PackageInfo& info) {
   return info.manifest.language == "ChineseTraditional" ? Charset::Big5 : Charset::GB2312;
-}
-
-std::string PackageCardText(const std::string& utf8, Charset charset, size_t room) {
-  // Character by character, so one the code page lacks costs only itself.
-  std::string out;
-  std::vector<size_t> ends;  // where each character of `out` ends
-  for (size_t at = 0; at < utf8.size();) {
-    const size_t n = Utf8Length(utf8, at);
-    const std::string one = utf8.substr(at, n);
-    std::string coded;
-    if (n == 1)
-      coded = one[0] >= 32 && one[0] < 127 ? one : "?";
-    else if (!EncodeCodePage(one, PageOf(charset), coded) || coded.empty() ||
-             static_cast<unsigned char>(coded[0]) < 0x80)
-      coded = "?";
-    out += coded;
-    ends.push_back(out.size());
-    at += n;
-  }
-  if (out.size() <= room) return out;
-  // The longest run of whole characters that leaves room for the dots.
-  size_t keep = 0;
-  for (size_t end : ends)
-    if (end + 3 <= room) keep = end;
-  return out.substr(0, keep) + "...";
 }
 
 std::vector<CardButton> CardButtons(const PackageCardState& state) {
@@ -168,9 +132,9 @@ void DrawPackageCard(const PackageCardState& state, const content::PackageInfo& 
     FillRect(kPicture.x, kPicture.y, kPicture.w, kPicture.h, 40, 46, 64, frame);
 
   const content::Manifest& m = info.manifest;
-  text(24, PackRgb(255, 255, 255), kFactsX, kFactsY, PackageCardText(m.title, PackageCardCharset(info), 30));
+  text(24, PackRgb(255, 255, 255), kFactsX, kFactsY, ShownText(m.title, 24, 360));
   text(20, plain, kFactsX, kFactsY + kLineHeight + 6,
-       m.author.empty() ? std::string("Author unknown") : "by " + PackageCardText(m.author, PackageCardCharset(info), 36));
+       m.author.empty() ? std::string("Author unknown") : "by " + ShownText(m.author, 20, 360));
   text(20, plain, kFactsX, kFactsY + 2 * kLineHeight + 6, LanguageName(m.language));
   text(20, plain, kFactsX, kFactsY + 3 * kLineHeight + 6,
        std::to_string(m.levels) + (m.levels == 1 ? " level" : " levels"));

@@ -34,11 +34,6 @@ void DrawPackageCard(const PackageCardState& state, const content::PackageInfo& 
 
 // The character set the card draws a package's texts in: its campaign's.
 Charset PackageCardCharset(const content::PackageInfo& info);
-// A package's text (UTF-8) as the renderer draws it in `charset`: characters
-// that set lacks become '?', and a text longer than `room` columns is cut at a
-// character's end with "...".
-std::string PackageCardText(const std::string& utf8, Charset charset, size_t room);
-
 // Runs the card until a choice; closing the window or Escape is Cancel. Needs
 // the display and input set up; the text renderer draws the card in the
 // package's character set and the game's again when it returns.

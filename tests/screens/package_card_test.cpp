@@ -7,6 +7,7 @@
 #include "gfx/bmp_write.h"
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
+#include "screens/ui_text.h"
 #include "support/test_support.h"
 
 namespace tessera {
@@ -91,24 +92,24 @@ TEST(PackageCardTest, ShowsThePackageAndTakesAClick) {
   EXPECT_EQ(ShowCard(false, "100 keydown 27\n", platform, keep), CardButton::Cancel);
 }
 
-// A package's texts are UTF-8; the card draws them in its campaign's code page,
-// whole characters only.
-TEST(PackageCardTest, TitlesAreDrawnInTheCampaignsCodePageAndCutAtACharactersEnd) {
-  EXPECT_EQ(PackageCardText("Holiday", Charset::GB2312, 30), "Holiday");
-  EXPECT_EQ(PackageCardText("\xE5\x81\x87\xE6\x97\xA5", Charset::GB2312, 30), "\xBC\xD9\xC8\xD5");  // 假日
-  EXPECT_EQ(PackageCardText("\xE5\x81\x87\xE6\x97\xA5", Charset::Big5, 30), "\xB0\xB2\xA4\xE9");
-  // No code for an emoji, a control character or a broken sequence: one mark each.
-  EXPECT_EQ(PackageCardText("a\xF0\x9F\x98\x80" "b\nc\xE5\x81", Charset::GB2312, 30), "a?b?c?");
-  EXPECT_EQ(PackageCardText("abcdefghij", Charset::GB2312, 8), "abcde...");
-  std::string twenty;
-  for (int i = 0; i < 20; ++i) twenty += "\xE5\x81\x87";
-  const std::string cut = PackageCardText(twenty, Charset::GB2312, 30);
-  EXPECT_EQ(cut.size(), 29u);  // 13 characters of two bytes, then the dots
-  EXPECT_EQ(cut.substr(24), "\xBC\xD9...");
+// A package's texts are UTF-8; the card draws them in its campaign's code page
+// (a traditional-Chinese title in Big5), and the game's again once it is done.
+TEST(PackageCardTest, TitlesAreDrawnInTheCampaignsCodePage) {
   content::PackageInfo info = Info();
   EXPECT_EQ(PackageCardCharset(info), Charset::GB2312);
   info.manifest.language = "ChineseTraditional";
   EXPECT_EQ(PackageCardCharset(info), Charset::Big5);
+  HeadlessOptions options = test::ScopedPlatform::QuietOptions();
+  std::string error;
+  ASSERT_TRUE(ParseInputScript("100 keydown 27\n", options.script, error)) << error;
+  test::ScopedPlatform platform(options);
+  InitTextRenderer(PackageCardCharset(info));
+  EXPECT_EQ(ShownText("\xE5\x81\x87\xE6\x97\xA5", 24, 360), "\xB0\xB2\xA4\xE9");  // 假日
+  InitTextRenderer(Charset::GB2312);
+  EXPECT_EQ(ShownText("\xE5\x81\x87\xE6\x97\xA5", 24, 360), "\xBC\xD9\xC8\xD5");
+  EXPECT_EQ(ShowPackageCard(info, false), CardButton::Cancel);
+  EXPECT_EQ(TextCharset(), Charset::GB2312);  // the game's language (simplified) again
+  ReleaseTextRenderer();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "content/maker.h"
 #include "gfx/bmp_write.h"
+#include "platform/file_system.h"
 #include "tools/tool_fixtures.h"
 
 namespace tessera::test {
@@ -163,13 +164,12 @@ TEST(Maker, PicturesOnTheCommandLineBecomeACampaignThatIsPlayedAndThenInTheLibra
             "300 dump progress1\n315 dump progress2\n330 dump progress3\n");
   dir.Write("library.txt",
             "100 ldown\n600 lup\n1000 keydown 27\n1200 dump library\n1500 keydown 27\n1600 dump menu\n1700 quit\n");
-  const std::string env = "cd " + Quote(dir.path()) + " && env TESSERA_PATH= XDG_DATA_HOME=" + Quote(dir / "data") +
-                          " XDG_CACHE_HOME=" + Quote(dir / "cache") + " XDG_STATE_HOME=" + Quote(dir / "state") +
-                          " XDG_CONFIG_HOME=" + Quote(dir / "config") + " " + Quote(GameBinary()) + " --headless ";
+  const PlayerFolders player(dir / "player");
+  const std::string env = "cd " + Quote(dir.path()) + " && TESSERA_PATH= " + Quote(GameBinary()) + " --headless ";
   const RunResult made = RunCommand(env + "--autoplay --input make.txt --trace make-trace.txt --dump-dir . --max-ms 7200000 " +
                                     Quote(pictures.a) + " " + Quote(pictures.b) + " " + Quote(pictures.broken));
   ASSERT_EQ(made.exitCode, 0) << made.output;
-  const std::string campaign = dir / "data/tessera/campaigns/Trip";
+  const std::string campaign = HostPathString(HostFsPath(player.Campaigns()) / "Trip");
   const std::string trace = ReadText(dir / "make-trace.txt");
   EXPECT_NE(trace.find(" log " + pictures.broken + ": skipped, "), std::string::npos) << trace;
   EXPECT_NE(trace.find("300 log making Trip from 2 pictures\n"), std::string::npos) << trace;
@@ -206,7 +206,7 @@ TEST(Maker, PicturesOnTheCommandLineBecomeACampaignThatIsPlayedAndThenInTheLibra
   EXPECT_TRUE(Near(library.At(70, 110), 0xFF0000) && Near(library.At(115, 110), 0x0000FF));
   EXPECT_TRUE(Near(library.At(600, 140), 0x3C4868));
   EXPECT_GT(WhitePixels(library, 144, 84, 200, 110), 50);  // its title, in white when selected
-  EXPECT_FALSE(fs::is_empty(dir / "cache/tessera/thumbnails"));
+  EXPECT_FALSE(fs::is_empty(HostFsPath(player.Cache()) / "thumbnails"));
 }
 
 }  // namespace

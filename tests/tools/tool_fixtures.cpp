@@ -12,6 +12,7 @@
 #include "gfx/bmp_write.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/user_folders.h"
 
 namespace tessera::test {
 
@@ -226,5 +227,6 @@ PlayerFolders::~PlayerFolders() {
 }
 
 std::string PlayerFolders::Campaigns() const { return HostPathString(content::PlayerCampaignsFolder()); }
+std::string PlayerFolders::Cache() const { return HostPathString(GetUserFolders().cache); }
 
 }  // namespace tessera::test

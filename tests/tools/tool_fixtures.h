@@ -67,6 +67,9 @@ class PlayerFolders {
   // Where packages install: $XDG_DATA_HOME/tessera/campaigns or
   // %APPDATA%\Tessera\campaigns.
   std::string Campaigns() const;
+  // Where the library keeps its thumbnails: $XDG_CACHE_HOME/tessera or
+  // %LOCALAPPDATA%\\Tessera.
+  std::string Cache() const;
 
  private:
   std::vector<std::pair<std::string, std::string>> previous_;

@@ -13,31 +13,19 @@ namespace tessera {
 
 namespace {
 
-// The user's roaming application data: %APPDATA% as the process was given it
+// A folder of the user's profile: the variable as the process was given it
 // (the same folder unless a launcher or a test points it elsewhere, as the XDG
-// variables do on other systems), else the known folder SDL_GetPrefPath uses.
-std::filesystem::path RoamingAppData() {
-  if (const wchar_t* appData = ::_wgetenv(L"APPDATA"); appData && *appData) {
-    const std::filesystem::path folder(appData);
+// variables do on other systems), else the known folder (where SDL_GetPrefPath
+// looks too).
+std::filesystem::path ProfileFolder(const wchar_t* variable, REFKNOWNFOLDERID known) {
+  if (const wchar_t* value = ::_wgetenv(variable); value && *value) {
+    const std::filesystem::path folder(value);
     if (folder.is_absolute()) return folder;
   }
   std::filesystem::path folder;
-  PWSTR known = nullptr;
-  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
-    folder = known;
-  ::CoTaskMemFree(known);
-  return folder;
-}
-
-// The user's local application data (%LOCALAPPDATA%): for what need not roam.
-std::filesystem::path LocalAppData() {
-  std::filesystem::path folder;
-  PWSTR known = nullptr;
-  if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
-    folder = known;
-  ::CoTaskMemFree(known);
-  if (folder.empty())
-    if (const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA"); local && *local) folder = local;
+  PWSTR path = nullptr;
+  if (::SHGetKnownFolderPath(known, KF_FLAG_DEFAULT, nullptr, &path) == S_OK && path) folder = path;
+  ::CoTaskMemFree(path);
   return folder;
 }
 
@@ -48,14 +36,14 @@ std::filesystem::path LocalAppData() {
 // they never mix with the folders of saves.
 UserFolders GetUserFolders() {
   UserFolders folders;
-  const std::filesystem::path appData = RoamingAppData();
+  const std::filesystem::path appData = ProfileFolder(L"APPDATA", FOLDERID_RoamingAppData);
   if (appData.empty()) return folders;
   const std::filesystem::path own = appData / L"Tessera";
   folders.data = own;
   folders.config = own;
   folders.state = own / L"logs";
   // Thumbnails are made again at will: kept in the local profile, not the roaming one.
-  const std::filesystem::path local = LocalAppData();
+  const std::filesystem::path local = ProfileFolder(L"LOCALAPPDATA", FOLDERID_LocalAppData);
   folders.cache = local.empty() ? own / L"cache" : local / L"Tessera";
   return folders;
 }

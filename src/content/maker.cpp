@@ -45,8 +45,13 @@ std::vector<std::string> PicturesAt(const std::string& path) {
 }
 
 fs::path FreeCampaignFolder(const fs::path& campaigns, const std::string& title) {
-  std::string name = CleanCampaignId(title);
-  if (name.find_first_not_of('_') == std::string::npos) name = "puzzle";
+  // The id's characters, each run of what it cannot hold (a space, a Chinese
+  // word) one '_', none at either end: "旅行 Trip" is "Trip".
+  std::string name;
+  for (char c : CleanCampaignId(title))
+    if (c != '_' || (!name.empty() && name.back() != '_')) name += c;
+  while (!name.empty() && name.back() == '_') name.pop_back();
+  if (name.empty()) name = "puzzle";
   name = name.substr(0, 48);
   std::error_code ec;
   auto taken = [&](const std::string& candidate) {

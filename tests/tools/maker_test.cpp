@@ -134,6 +134,8 @@ TEST(Maker, ACancelledOrFailedMakeLeavesNothingAndATakenNameGetsANumber) {
             std::string::npos);
   ASSERT_TRUE(content::MakeCampaign(campaigns, "PUZZLE", options, made, report, error)) << error;
   EXPECT_EQ(made, fs::path(campaigns) / "PUZZLE-2");
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "\xE6\x97\x85\xE8\xA1\x8C Trip  2026", options, made, report, error));
+  EXPECT_EQ(made, fs::path(campaigns) / "Trip_2026");
   EXPECT_EQ(content::LevelTitleFor("A rather long title", 12), "A rather");
   EXPECT_EQ(content::LevelTitleFor("\xE6\x97\x85", 1), "Picture");
 }

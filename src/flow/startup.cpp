@@ -98,16 +98,22 @@ bool EnterGameFolder(const CommandLine& cl, const UserConfig& user, std::vector<
   return !ec;
 }
 
+// Reads the configuration of the campaign whose folder was just entered; the
+// window stays as it was made (full screen or not).
+void ReadCampaignConfig() {
+  const int32_t fullScreen = EngineConfig.FullScreen;
+  ReadWorkDir();
+  ReadEngineConfig();
+  EngineConfig.FullScreen = fullScreen;
+}
+
 // Enters a campaign's folder and reads its configuration; the window stays as it was made.
 bool EnterCampaign(const fs::path& folder) {
   if (!HostChangeFolder(HostPathString(folder))) {
     std::fprintf(stderr, "tessera: cannot enter the folder %s\n", HostPathString(folder).c_str());
     return false;
   }
-  const int32_t fullScreen = EngineConfig.FullScreen;
-  ReadWorkDir();
-  ReadEngineConfig();
-  EngineConfig.FullScreen = fullScreen;
+  ReadCampaignConfig();
   return true;
 }
 
@@ -174,10 +180,7 @@ bool OfferPackage(const std::string& package, const content::PackageInfo& info) 
     g_exitCode = Fail(why);
     return false;
   }
-  const int32_t fullScreen = EngineConfig.FullScreen;
-  ReadWorkDir();
-  ReadEngineConfig();
-  EngineConfig.FullScreen = fullScreen;
+  ReadCampaignConfig();
   return true;
 }
 

@@ -108,4 +108,77 @@ bool MakeCampaign(const fs::path& campaigns, const std::string& title, ImportOpt
   return true;
 }
 
+bool AppendToCampaign(const fs::path& folder, ImportOptions options, ImportReport& report, std::string& error,
+                      const ImportStep& step) {
+  const std::string dir = HostPathString(folder);
+  Manifest manifest;
+  if (!ReadFolderManifest(dir, manifest)) {
+    error = dir + ": not a campaign made from pictures";
+    return false;
+  }
+  if (!CanCreateFileIn(folder.parent_path())) {
+    error = HostPathString(folder.parent_path()) + ": the campaigns folder is read-only";
+    return false;
+  }
+  const std::string temporary = TemporaryFolderBeside(dir);
+  std::error_code ec;
+  fs::copy(folder, HostFsPath(temporary), fs::copy_options::recursive, ec);
+  if (ec) {
+    RemoveFolder(temporary);
+    error = dir + ": cannot be copied to add levels: " + ec.message();
+    return false;
+  }
+  options.dir = temporary;
+  options.title = LevelTitleFor(manifest.title, CampaignLevelCount(dir) + options.images.size());
+  if (!ImportPictures(options, report, error, nullptr, step)) {
+    RemoveFolder(temporary);
+    return false;
+  }
+  manifest.levels = CampaignLevelCount(temporary);
+  const std::string text = FormatManifest(manifest);
+  if (!HostWriteFileAtomically(temporary + "/" + PACKAGE_MANIFEST, text.data(), text.size())) {
+    RemoveFolder(temporary);
+    error = dir + ": the campaign's manifest cannot be written";
+    return false;
+  }
+  // The old campaign steps aside, the new one takes its place, the old one goes.
+  const std::string old = TemporaryFolderBeside(dir);
+  fs::rename(folder, HostFsPath(old), ec);
+  if (!ec) {
+    fs::rename(HostFsPath(temporary), folder, ec);
+    if (ec) {
+      std::error_code back;
+      fs::rename(HostFsPath(old), folder, back);
+    }
+  }
+  if (ec) {
+    RemoveFolder(temporary);
+    error = dir + ": the new levels cannot be put in place: " + ec.message();
+    return false;
+  }
+  RemoveFolder(old);
+  return true;
+}
+
+bool RetitleCampaign(const fs::path& folder, const std::string& title, std::string& error) {
+  const std::string dir = HostPathString(folder);
+  Manifest manifest;
+  if (!ReadFolderManifest(dir, manifest)) {
+    error = dir + ": not a campaign made from pictures";
+    return false;
+  }
+  manifest.title = title;
+  const std::string text = FormatManifest(manifest);
+  Manifest check;
+  if (title.find_first_not_of(' ') == std::string::npos || !ParseManifest(text, check, error)) {
+    error = "not a title: " + (error.empty() ? std::string("it is empty") : error);
+    return false;
+  }
+  if (!HostWriteFileAtomically(dir + "/" + PACKAGE_MANIFEST, text.data(), text.size())) {
+    error = dir + ": the new title cannot be written";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace tessera::content

@@ -36,4 +36,17 @@ std::string LevelTitleFor(const std::string& title, size_t pictures);
 bool MakeCampaign(const std::filesystem::path& campaigns, const std::string& title, ImportOptions options,
                   std::filesystem::path& made, ImportReport& report, std::string& error, const ImportStep& step = {});
 
+// Adds levels made from options.images to the end of the player's campaign in
+// `folder`, as the tool's import appends them, with the level title taken from
+// the campaign's manifest. The campaign is copied beside itself, the levels are
+// made in the copy, and the copy takes the campaign's place at the end: a
+// cancelled or failed append leaves the campaign as it was.
+bool AppendToCampaign(const std::filesystem::path& folder, ImportOptions options, ImportReport& report,
+                      std::string& error, const ImportStep& step = {});
+
+// Gives the player's campaign in `folder` a new title (UTF-8, not empty): its
+// manifest is rewritten in one replace; the folder keeps its name, so the
+// saves stay with it.
+bool RetitleCampaign(const std::filesystem::path& folder, const std::string& title, std::string& error);
+
 }  // namespace tessera::content

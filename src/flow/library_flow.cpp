@@ -22,6 +22,8 @@
 #include "gfx/present.h"
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
+#include "platform/trash.h"
+#include "screens/dialog.h"
 #include "screens/maker_form.h"
 
 namespace tessera {
@@ -32,6 +34,10 @@ namespace {
 
 LibraryOptions g_options;
 fs::path g_switchTo;
+// The campaign the game has open while the library is shown over it, and
+// whether pictures were added to it there (it is then entered again).
+fs::path g_running;
+bool g_runningChanged = false;
 
 constexpr uint32_t kFrameMs = 15;
 
@@ -114,16 +120,21 @@ class MakeJob {
   // `frame` shows a step and takes the window's messages when the make has to
   // run on this thread (a system without threads, such as the browser's
   // page): false cancels.
-  MakeJob(std::string title, content::ImportOptions options, bool lockstep, std::function<bool(MakeProgress)> frame)
+  // A new campaign titled `title`, or (`appendTo` given) levels added to that one.
+  MakeJob(std::string title, fs::path appendTo, content::ImportOptions options, bool lockstep,
+          std::function<bool(MakeProgress)> frame)
       : lockstep_(lockstep), frame_(std::move(frame)) {
-    auto work = [this, title = std::move(title), options = std::move(options)] {
-      fs::path made;
+    auto work = [this, title = std::move(title), appendTo = std::move(appendTo), options = std::move(options)] {
+      fs::path made = appendTo;
       content::ImportReport report;
       std::string error;
-      const bool ok = content::MakeCampaign(content::PlayerCampaignsFolder(), title, options, made, report, error,
-                                            [this](size_t index, size_t total, const std::string& picture) {
-                                              return Step(index, total, picture);
-                                            });
+      const content::ImportStep step = [this](size_t index, size_t total, const std::string& picture) {
+        return Step(index, total, picture);
+      };
+      const bool ok =
+          appendTo.empty()
+              ? content::MakeCampaign(content::PlayerCampaignsFolder(), title, options, made, report, error, step)
+              : content::AppendToCampaign(appendTo, options, report, error, step);
       std::lock_guard<std::mutex> lock(mutex_);
       ok_ = ok;
       made_ = made;
@@ -207,7 +218,7 @@ class MakeJob {
 
 // Runs the make with its progress screen; Play with the campaign made, else
 // Back to the form (whose message then says why) or Quit.
-LibraryOutcome Make(MakerForm& form) {
+LibraryOutcome Make(MakerForm& form, const fs::path& appendTo) {
   content::ImportOptions options;
   options.images = ReadablePictures(form);
   options.pieces = form.pieces;
@@ -217,7 +228,8 @@ LibraryOutcome Make(MakerForm& form) {
   options.spiders = form.spiders;
   std::string title = form.title;
   if (title.find_first_not_of(' ') == std::string::npos) title = "My puzzle";
-  Say("making " + title + " from " + std::to_string(options.images.size()) + " pictures");
+  Say((appendTo.empty() ? "making " : "adding to ") + title + " from " + std::to_string(options.images.size()) +
+      " pictures");
   // The window's platform, taken before the worker may set its own for a while.
   Platform& sys = Sys();
   std::vector<uint16_t> frame(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
@@ -252,7 +264,7 @@ LibraryOutcome Make(MakerForm& form) {
     }
     return !cancel;
   };
-  MakeJob job(title, options, g_options.headless, [&](const MakeProgress& p) { return showFrame(p, [] {}); });
+  MakeJob job(title, appendTo, options, g_options.headless, [&](const MakeProgress& p) { return showFrame(p, [] {}); });
   for (;;) {
     bool done = false;
     MakeProgress progress = job.Progress(done);
@@ -271,8 +283,101 @@ LibraryOutcome Make(MakerForm& form) {
                                            : "making failed: " + error);
     return {LibraryOutcome::Back, {}};
   }
-  Say("made " + HostPathString(made) + " with " + std::to_string(report.levels.size()) + " levels");
+  if (appendTo.empty())
+    Say("made " + HostPathString(made) + " with " + std::to_string(report.levels.size()) + " levels");
+  else
+    Say("added " + std::to_string(report.levels.size()) + " levels to " + HostPathString(made));
   return {LibraryOutcome::Play, made};
+}
+
+// A question over the library until it is answered: a button's index,
+// kDialogCancel or kDialogQuit.
+int Ask(Dialog& dialog, const LibraryState& state, const std::vector<LibraryEntry>& entries,
+        std::vector<uint16_t>& frame) {
+  dialog.mouseX = state.mouseX;
+  dialog.mouseY = state.mouseY;
+  for (;;) {
+    WindowMessage m;
+    while (Sys().PollMessage(m)) {
+      const int answer = HandleDialogMessage(dialog, m);
+      if (answer != kDialogNone) return answer;
+    }
+    LibraryState below = state;
+    below.mouseX = below.mouseY = -1;  // one pointer: the dialog's
+    DrawLibrary(below, entries, frame.data());
+    DrawDialog(dialog, frame.data());
+    Show(frame);
+  }
+}
+
+// Moves the player's campaign to the trash, or, where there is none, deletes
+// it for good once the player said so twice. False when it stays.
+bool DeleteCampaign(const LibraryEntry& entry, const LibraryState& state, const std::vector<LibraryEntry>& entries,
+                    std::vector<uint16_t>& frame, bool& quit) {
+  if (SameFolder(entry.folder, g_running)) {
+    Dialog open;
+    open.heading = "\"" + entry.title + "\" is open";
+    open.detail = "Play another campaign first, then delete this one.";
+    open.buttons = {"OK"};
+    quit = Ask(open, state, entries, frame) == kDialogQuit;
+    return false;
+  }
+  Dialog sure;
+  sure.heading = "Delete \"" + entry.title + "\"?";
+  sure.detail = "It goes to the trash, from where you can bring it back.";
+  sure.buttons = {"Delete", "Keep it"};
+  sure.focus = 1;
+  const int answer = Ask(sure, state, entries, frame);
+  quit = answer == kDialogQuit;
+  if (answer != 0) return false;
+  const std::string folder = HostPathString(entry.folder);
+  std::string why;
+  if (MoveToTrash(folder, why)) {
+    Say("moved " + folder + " to the trash");
+  } else {
+    Say(folder + ": not moved to the trash: " + why);
+    Dialog forGood;
+    forGood.heading = "Delete it for good?";
+    forGood.detail = "It cannot go to the trash (" + why + "); deleted, it is gone.";
+    forGood.buttons = {"Delete for good", "Keep it"};
+    forGood.focus = 1;
+    const int second = Ask(forGood, state, entries, frame);
+    quit = second == kDialogQuit;
+    if (second != 0) return false;
+    content::RemoveFolder(folder);
+    std::error_code ec;
+    if (fs::exists(entry.folder, ec)) {
+      Say(folder + ": could not be deleted whole");
+      return true;  // what is left shows in the library again
+    }
+    Say("deleted " + folder);
+  }
+  std::error_code ec;
+  if (const fs::path thumbnail = ThumbnailFile(entry.folder); !thumbnail.empty()) fs::remove(thumbnail, ec);
+  return true;
+}
+
+// Asks for the player's campaign's new title and gives it.
+void RenameCampaign(const LibraryEntry& entry, const LibraryState& state, const std::vector<LibraryEntry>& entries,
+                    std::vector<uint16_t>& frame, bool& quit) {
+  Dialog rename;
+  rename.heading = "Rename";
+  rename.detail = "A new title for \"" + entry.title + "\":";
+  rename.entry = true;
+  rename.text = entry.title;
+  rename.maxTextBytes = MAKER_TITLE_BYTES;
+  rename.buttons = {"Rename", "Cancel"};
+  for (;;) {
+    const int answer = Ask(rename, state, entries, frame);
+    quit = answer == kDialogQuit;
+    if (answer != 0) return;
+    std::string why;
+    if (content::RetitleCampaign(entry.folder, rename.text, why)) {
+      Say("renamed " + HostPathString(entry.folder) + " to " + rename.text);
+      return;
+    }
+    rename.detail = "Not renamed: " + why;
+  }
 }
 
 }  // namespace
@@ -297,8 +402,13 @@ std::vector<LibraryEntry> GatherLibrary() {
   return entries;
 }
 
-LibraryOutcome RunMaker(const std::vector<std::string>& pictures) {
+LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryEntry* appendTo) {
   MakerForm form;
+  if (appendTo) {
+    form.appending = true;
+    form.title = appendTo->title;
+    form.focus = FormField::Pieces;
+  }
   for (const std::string& p : pictures) AddFormPictures(form, p);
   for (const MakerPicture& p : form.pictures)
     if (!p.problem.empty()) Say(p.path + ": skipped, " + p.problem);
@@ -313,7 +423,7 @@ LibraryOutcome RunMaker(const std::vector<std::string>& pictures) {
       if (step == FormStep::Cancel) return {LibraryOutcome::Back, {}};
       if (step == FormStep::Quit) return {LibraryOutcome::Quit, {}};
       if (step == FormStep::Make) {
-        const LibraryOutcome outcome = Make(form);
+        const LibraryOutcome outcome = Make(form, appendTo ? appendTo->folder : fs::path());
         if (outcome.kind != LibraryOutcome::Back) return outcome;
       }
     }
@@ -328,6 +438,7 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
   auto reset = [&](const fs::path& chosen) {
     state = LibraryState{};
     state.count = static_cast<int>(entries.size());
+    for (const LibraryEntry& entry : entries) state.own.push_back(entry.own);
     for (int i = 0; i < state.count; ++i)
       if (SameFolder(entries[i].folder, chosen)) SelectLibraryRow(state, i);
   };
@@ -358,6 +469,29 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
           reset(was);
           break;
         }
+        case LibraryStep::AddPictures:
+        case LibraryStep::Rename:
+        case LibraryStep::Delete: {
+          if (state.selected >= state.count || !entries[state.selected].own) break;
+          const LibraryEntry& entry = entries[state.selected];
+          bool quit = false;
+          fs::path keep = entry.folder;
+          if (step == LibraryStep::Rename) RenameCampaign(entry, state, entries, frame, quit);
+          if (step == LibraryStep::Delete && DeleteCampaign(entry, state, entries, frame, quit)) {
+            // The one after it takes its place.
+            const int next = state.selected + 1 < state.count ? state.selected + 1 : state.selected - 1;
+            keep = next >= 0 ? entries[next].folder : fs::path();
+          }
+          if (step == LibraryStep::AddPictures) {
+            const LibraryOutcome added = RunMaker({}, &entry);
+            if (added.kind == LibraryOutcome::Quit) return added;
+            if (added.kind == LibraryOutcome::Play && SameFolder(entry.folder, g_running)) g_runningChanged = true;
+          }
+          if (quit) return {LibraryOutcome::Quit, {}};
+          entries = GatherLibrary();
+          reset(keep);
+          break;
+        }
         case LibraryStep::Back: return {LibraryOutcome::Back, {}};
         case LibraryStep::Quit: return {LibraryOutcome::Quit, {}};
         case LibraryStep::None: break;
@@ -370,14 +504,19 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
 
 void RunLibraryState() {
   const fs::path current = HostFsPath(WorkDir);
+  g_running = current;
+  g_runningChanged = false;
   const LibraryOutcome outcome = RunLibrary(current);
+  g_running.clear();
   if (outcome.kind == LibraryOutcome::Quit) {
     WindowMessage close;
     close.kind = MessageKind::Close;
     HandleWindowMessage(close);  // as the game's own loop takes a closed window
   }
-  if (outcome.kind == LibraryOutcome::Play && !SameFolder(outcome.folder, current)) {
-    g_switchTo = outcome.folder;
+  // Another campaign, or this one with levels added: entered anew.
+  const bool again = g_runningChanged && outcome.kind != LibraryOutcome::Quit;
+  if (again || (outcome.kind == LibraryOutcome::Play && !SameFolder(outcome.folder, current))) {
+    g_switchTo = outcome.kind == LibraryOutcome::Play ? outcome.folder : current;
     GameState = STATE_QUIT;
     return;
   }

@@ -34,8 +34,9 @@ std::vector<LibraryEntry> GatherLibrary();
 LibraryOutcome RunLibrary(const std::filesystem::path& selected);
 
 // The maker's form with these pictures, then the make; Play with the new
-// campaign, Back when the player cancelled.
-LibraryOutcome RunMaker(const std::vector<std::string>& pictures);
+// campaign, Back when the player cancelled. With `appendTo`, a campaign the
+// player made, the pictures become levels added to its end (Play with it).
+LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryEntry* appendTo = nullptr);
 
 // The start menu's way into the library (STATE_LIBRARY): back to the start
 // menu, or on to another campaign (SwitchTarget() then names it and the game

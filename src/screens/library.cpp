@@ -20,7 +20,28 @@ constexpr int kThumb = 64;
 constexpr int kTitleX = kLeft + kThumb + 20;
 constexpr int kMakeX = kLeft, kMakeY = kFirstRowY + kVisibleRows * kRowHeight + 10, kMakeW = 330, kMakeH = 40;
 
+constexpr int kActionH = 26;
+struct ActionBox {
+  int x, w;
+  const char* label;
+};
+constexpr ActionBox kActions[kActionCount] = {{436, 120, "Add pictures"}, {564, 80, "Rename"}, {652, 80, "Delete"}};
+
+bool SelectedIsOwn(const LibraryState& state) {
+  return state.selected >= 0 && state.selected < state.count && static_cast<size_t>(state.selected) < state.own.size() &&
+         state.own[state.selected];
+}
+
 }  // namespace
+
+int LibraryActionAt(const LibraryState& state, int x, int y) {
+  if (!SelectedIsOwn(state) || state.selected < state.top || state.selected >= state.top + kVisibleRows) return -1;
+  const int rowY = kFirstRowY + (state.selected - state.top) * kRowHeight + 36;
+  if (y < rowY || y >= rowY + kActionH) return -1;
+  for (int a = 0; a < kActionCount; ++a)
+    if (x >= kActions[a].x && x < kActions[a].x + kActions[a].w) return a;
+  return -1;
+}
 
 void SelectLibraryRow(LibraryState& state, int row) {
   state.selected = std::clamp(row, 0, state.count);
@@ -48,10 +69,20 @@ LibraryStep HandleLibraryMessage(LibraryState& state, const WindowMessage& messa
       break;
     }
     case MessageKind::ButtonDown:
-      if (message.button == MouseButton::Left) state.pressed = LibraryRowAt(state, message.x, message.y);
+      if (message.button != MouseButton::Left) break;
+      state.pressedAction = LibraryActionAt(state, message.x, message.y);
+      state.pressed = state.pressedAction >= 0 ? -1 : LibraryRowAt(state, message.x, message.y);
       break;
     case MessageKind::ButtonUp: {
       if (message.button != MouseButton::Left) break;
+      const int action = LibraryActionAt(state, message.x, message.y);
+      const bool sameAction = action >= 0 && action == state.pressedAction;
+      state.pressedAction = -1;
+      if (sameAction) {
+        state.pressed = -1;
+        return action == kActionAdd ? LibraryStep::AddPictures
+                                    : action == kActionRename ? LibraryStep::Rename : LibraryStep::Delete;
+      }
       const int row = LibraryRowAt(state, message.x, message.y);
       const bool same = row >= 0 && row == state.pressed;
       state.pressed = -1;
@@ -72,6 +103,12 @@ LibraryStep HandleLibraryMessage(LibraryState& state, const WindowMessage& messa
         case VK_RETURN:
         case VK_SPACE: return chosen();
         case VK_ESCAPE: return LibraryStep::Back;
+        case VK_F2:
+          if (SelectedIsOwn(state)) return LibraryStep::Rename;
+          break;
+        case VK_DELETE:
+          if (SelectedIsOwn(state)) return LibraryStep::Delete;
+          break;
         default: break;
       }
       break;
@@ -122,6 +159,15 @@ void DrawLibrary(const LibraryState& state, const std::vector<LibraryEntry>& ent
     std::string facts = ProgressText(*entry);
     if (entry->own) facts += "   made by you";
     text(16, entry->won > 0 ? PackRgb(170, 220, 170) : dim, kTitleX, y + 40, facts);
+    if (!selected || !entry->own) continue;
+    const int pressed = state.pressedAction;
+    for (int a = 0; a < kActionCount; ++a) {
+      const ActionBox& box = kActions[a];
+      const bool hover = LibraryActionAt(state, state.mouseX, state.mouseY) == a || pressed == a;
+      FillRect(box.x, y + 36, box.w, kActionH, hover ? 110 : 80, hover ? 126 : 92, hover ? 176 : 132, frame);
+      FrameRect(box.x, y + 36, box.w, kActionH, 1, 170, 176, 190, frame);
+      text(16, PackRgb(240, 242, 248), box.x + 8, y + 41, box.label);
+    }
   }
   if (state.top > 0) text(16, dim, kLeft + kWidth - 40, kFirstRowY - 22, "more");
   if (last < state.count) text(16, dim, kLeft + kWidth - 40, kMakeY - 4, "more");

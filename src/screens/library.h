@@ -27,10 +27,17 @@ struct LibraryState {
   int selected = 0;  // a campaign, or `count` for the make button
   int top = 0;       // first campaign shown (long lists scroll)
   int pressed = -1;  // row under the left button's press
+  int pressedAction = -1;
   int mouseX = -1, mouseY = -1;
+  std::vector<bool> own;  // per campaign: made by the player, so it can be changed
 };
 
-enum class LibraryStep { None, Play, Make, Back, Quit };
+// A player's own campaign, when selected, has buttons to add pictures to it,
+// rename it and delete it (also F2 and Delete).
+enum class LibraryStep { None, Play, Make, Back, Quit, AddPictures, Rename, Delete };
+enum LibraryAction { kActionAdd, kActionRename, kActionDelete, kActionCount };
+// The selected own campaign's action button at a frame position, or -1.
+int LibraryActionAt(const LibraryState& state, int x, int y);
 
 // The row at a frame position: a campaign's index, `count` for the make
 // button, or -1.

@@ -1,6 +1,7 @@
 #include "screens/maker_form.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "content/common.h"
@@ -126,9 +127,13 @@ void AddFormPictures(MakerForm& form, const std::string& path) {
     entry.path = picture;
     entry.name = HostPathString(HostFsPath(picture).filename());
     content::Canvas canvas;
-    if (content::LoadSquarePicture(picture, THUMBNAIL_SHOWN, canvas, entry.problem))
+    if (content::LoadSquarePicture(picture, THUMBNAIL_SHOWN, canvas, entry.problem)) {
       ToImage(canvas, entry.thumbnail);
-    else if (entry.problem.empty())
+      uint64_t hash = 1469598103934665603ull;  // FNV-1a
+      for (uint8_t byte : canvas.rgb) hash = (hash ^ byte) * 1099511628211ull;
+      entry.look = hash;
+      entry.plain = NearlyOneColour(canvas.rgb);
+    } else if (entry.problem.empty())
       entry.problem = "cannot be read";
     form.pictures.push_back(std::move(entry));
   }
@@ -139,6 +144,36 @@ std::vector<std::string> ReadablePictures(const MakerForm& form) {
   for (const MakerPicture& p : form.pictures)
     if (p.problem.empty()) paths.push_back(p.path);
   return paths;
+}
+
+bool NearlyOneColour(const std::vector<uint8_t>& rgb) {
+  const size_t pixels = rgb.size() / 3;
+  if (pixels == 0) return false;
+  uint64_t sum[3] = {};
+  for (size_t i = 0; i < pixels * 3; ++i) sum[i % 3] += rgb[i];
+  size_t apart = 0;  // pixels far from the mean colour in any channel
+  for (size_t p = 0; p < pixels; ++p)
+    for (int c = 0; c < 3; ++c)
+      if (std::abs(static_cast<int>(rgb[p * 3 + c]) - static_cast<int>(sum[c] / pixels)) > 24) {
+        ++apart;
+        break;
+      }
+  return apart * 50 < pixels;  // under 2%
+}
+
+std::vector<std::string> PictureNotes(const MakerForm& form) {
+  std::vector<std::string> notes;
+  for (size_t i = 0; i < form.pictures.size(); ++i) {
+    const MakerPicture& p = form.pictures[i];
+    if (!p.problem.empty()) continue;
+    for (size_t j = 0; j < i; ++j)
+      if (form.pictures[j].problem.empty() && form.pictures[j].look == p.look) {
+        notes.push_back(p.name + " is the same picture as " + form.pictures[j].name);
+        break;
+      }
+    if (p.plain) notes.push_back(p.name + " is nearly one colour: its level is hard to solve by looking");
+  }
+  return notes;
 }
 
 int FormHitAt(const MakerForm& form, int x, int y) {
@@ -152,6 +187,8 @@ int FormHitAt(const MakerForm& form, int x, int y) {
   const int shown = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
   for (int i = 0; i < shown; ++i)
     if (RemoveBox(i).Contains(x, y)) return kHitPicture + i;
+  for (int i = 0; i < shown; ++i)
+    if (ThumbBox(i).Contains(x, y)) return kHitThumbnail + i;
   return -1;
 }
 
@@ -192,18 +229,31 @@ FormStep HandleFormMessage(MakerForm& form, const WindowMessage& m) {
       form.hovered = FormHitAt(form, m.x, m.y);
       break;
     case MessageKind::ButtonDown:
-      if (m.button == MouseButton::Left) form.pressed = FormHitAt(form, m.x, m.y);
+      if (m.button != MouseButton::Left) break;
+      form.pressed = FormHitAt(form, m.x, m.y);
+      if (form.pressed >= kHitThumbnail) form.dragging = form.pressed - kHitThumbnail;
       break;
     case MessageKind::ButtonUp: {
       if (m.button != MouseButton::Left) break;
       const int hit = FormHitAt(form, m.x, m.y);
+      const int from = form.dragging;
+      form.dragging = -1;
+      if (from >= 0 && hit >= kHitThumbnail && hit - kHitThumbnail != from) {
+        // Let go over another picture: the dragged one takes its place.
+        const int to = hit - kHitThumbnail;
+        MakerPicture moved = std::move(form.pictures[from]);
+        form.pictures.erase(form.pictures.begin() + from);
+        form.pictures.insert(form.pictures.begin() + to, std::move(moved));
+        form.pressed = -1;
+        break;
+      }
       const bool same = hit >= 0 && hit == form.pressed;
       form.pressed = -1;
       if (same) return Press(form, hit);
       break;
     }
     case MessageKind::Text:
-      if (form.focus == FormField::Title) {
+      if (form.focus == FormField::Title && !form.appending) {
         for (unsigned char c : m.text)
           if (c < 0x20 || c == 0x7F) return FormStep::None;  // no control characters in a title
         if (form.title.size() + m.text.size() <= MAKER_TITLE_BYTES) form.title += m.text;
@@ -218,7 +268,7 @@ FormStep HandleFormMessage(MakerForm& form, const WindowMessage& m) {
         case VK_RETURN: return TryMake(form);
         case VK_ESCAPE: return FormStep::Cancel;
         case VK_BACK:
-          if (form.focus == FormField::Title) form.title = DropLastCharacter(form.title);
+          if (form.focus == FormField::Title && !form.appending) form.title = DropLastCharacter(form.title);
           break;
         case VK_TAB:
         case VK_DOWN:
@@ -251,9 +301,9 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   };
   const uint16_t plain = PackRgb(220, 224, 232), dim = PackRgb(150, 156, 170), lit = PackRgb(255, 255, 255);
   const uint16_t warn = PackRgb(240, 170, 120);
-  text(28, PackRgb(240, 220, 160), 60, 20, "Make a puzzle");
+  text(28, PackRgb(240, 220, 160), 60, 20, form.appending ? "Add pictures to a puzzle" : "Make a puzzle");
 
-  const bool titleFocus = form.focus == FormField::Title;
+  const bool titleFocus = form.focus == FormField::Title && !form.appending;
   text(20, titleFocus ? lit : plain, 60, kTitleBox.y + 8, "Title");
   FillRect(kTitleBox.x, kTitleBox.y, kTitleBox.w, kTitleBox.h, 16, 18, 28, frame);
   FrameRect(kTitleBox.x, kTitleBox.y, kTitleBox.w, kTitleBox.h, 2, titleFocus ? 220 : 110, titleFocus ? 200 : 116,
@@ -280,6 +330,10 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   text(20, plain, 60, kPicturesY, "Pictures: " + std::to_string(readable.size()) + " level" +
                                       (readable.size() == 1 ? "" : "s"));
   const int shownPictures = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
+  std::vector<bool> duplicate(form.pictures.size());
+  for (size_t i = 0; i < form.pictures.size(); ++i)
+    for (size_t j = 0; j < i && form.pictures[i].problem.empty(); ++j)
+      if (form.pictures[j].problem.empty() && form.pictures[j].look == form.pictures[i].look) duplicate[i] = true;
   for (int i = 0; i < shownPictures; ++i) {
     const MakerPicture& p = form.pictures[i];
     const Rect t = ThumbBox(i);
@@ -288,6 +342,10 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
     else
       FillRect(t.x, t.y, t.w, t.h, 90, 40, 40, frame);
     if (!p.problem.empty()) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 110, 90, frame);
+    if (p.problem.empty() && (p.plain || duplicate[i])) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 200, 90, frame);
+    if (form.dragging == i) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 220, 160, frame);
+    if (form.dragging >= 0 && form.dragging != i && form.hovered == kHitThumbnail + i)
+      FillRect(t.x - 5, t.y, 3, t.h, 240, 220, 160, frame);
     const Rect x = RemoveBox(i);
     const bool hover = form.hovered == kHitPicture + i;
     FillRect(x.x, x.y, x.w, x.h, hover ? 200 : 40, 40, 40, frame);
@@ -298,17 +356,19 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
          "and " + std::to_string(form.pictures.size() - shownPictures) + " more");
   if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Drop pictures or a folder of pictures here.");
 
-  // The first pictures that cannot be read, by name; then what stops the make.
+  // The first pictures that cannot be read, by name, and what to know of the
+  // others; then what stops the make.
+  std::vector<std::string> lines;
+  for (const MakerPicture& p : form.pictures)
+    if (!p.problem.empty()) lines.push_back(p.name + " is skipped: " + p.problem);
+  for (std::string& note : PictureNotes(form)) lines.push_back(std::move(note));
+  if (lines.size() > 2) {
+    lines.resize(2);
+    lines[1] = "... and more: look at the pictures framed in colour";
+  }
   int line = 0;
   const int notesY = kPicturesY + 30 + kRows * (THUMBNAIL_SHOWN + 10);
-  for (const MakerPicture& p : form.pictures) {
-    if (p.problem.empty()) continue;
-    if (line == 2) {
-      text(16, warn, 60, notesY + 18 * line, "...");
-      break;
-    }
-    DrawShownText(p.name + " is skipped: " + p.problem, 16, warn, 60, notesY + 18 * line++, 680, frame);
-  }
+  for (const std::string& l : lines) DrawShownText(l, 16, warn, 60, notesY + 18 * line++, 680, frame);
   if (!form.message.empty()) DrawShownText(form.message, 16, warn, 60, notesY + 18 * line, 680, frame);
 
   for (const Rect& r : {kMake, kCancel}) {

@@ -18,12 +18,15 @@ struct MakerPicture {
   std::string name;     // the file's name, shown
   ImagePtr thumbnail;   // null when it cannot be read
   std::string problem;  // why it cannot be read; empty when it can
+  uint64_t look = 0;    // a hash of the thumbnail's pixels: equal for the same picture
+  bool plain = false;   // nearly one colour: a level nobody could solve by looking
 };
 
 enum class FormField { Title, Pieces, Layers, Time, Stones, Spiders, Count };
 
 struct MakerForm {
   std::string title;  // UTF-8
+  bool appending = false;  // adding levels to the player's campaign `title`, which is not typed
   int pieces = 50;
   int layers = 3;
   int time = 0;  // 0: as the import reckons it
@@ -34,6 +37,7 @@ struct MakerForm {
   FormField focus = FormField::Title;
   int hovered = -1;  // a hit of FormHitAt
   int pressed = -1;
+  int dragging = -1;  // a picture dragged to another place in the order
   int mouseX = -1, mouseY = -1;
 };
 
@@ -47,10 +51,24 @@ enum class FormStep { None, Make, Cancel, Quit };
 void AddFormPictures(MakerForm& form, const std::string& path);
 // The pictures that can be read.
 std::vector<std::string> ReadablePictures(const MakerForm& form);
+// What the player should know about pictures that can be read: "b.png is the
+// same picture as a.png", "c.png is nearly one colour...".
+std::vector<std::string> PictureNotes(const MakerForm& form);
+// True for a picture whose pixels nearly all lie close to one colour.
+bool NearlyOneColour(const std::vector<uint8_t>& rgb);
 
 // What is at a frame position: one of the hits below, or the index of a
-// picture's remove box plus kHitPicture, or -1.
-enum FormHit { kHitTitle = 0, kHitLess = 1, kHitMore = 7, kHitMake = 13, kHitCancel = 14, kHitPicture = 100 };
+// picture's remove box plus kHitPicture, or of a picture plus kHitThumbnail
+// (pressed, dragged and let go over another, it moves there), or -1.
+enum FormHit {
+  kHitTitle = 0,
+  kHitLess = 1,
+  kHitMore = 7,
+  kHitMake = 13,
+  kHitCancel = 14,
+  kHitPicture = 100,
+  kHitThumbnail = 1000
+};
 int FormHitAt(const MakerForm& form, int x, int y);
 
 // One message: typing, options, removals; Make only when a picture can be read

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "content/maker.h"
+#include "content/package.h"
 #include "gfx/bmp_write.h"
 #include "platform/file_system.h"
 #include "tools/tool_fixtures.h"
@@ -206,9 +207,74 @@ TEST(Maker, PicturesOnTheCommandLineBecomeACampaignThatIsPlayedAndThenInTheLibra
   // The new campaign first (the player's campaigns come first), selected, its
   // first level's picture as thumbnail, made once into the cache.
   EXPECT_TRUE(Near(library.At(70, 110), 0xFF0000) && Near(library.At(115, 110), 0x0000FF));
-  EXPECT_TRUE(Near(library.At(600, 140), 0x3C4868));
+  EXPECT_TRUE(Near(library.At(420, 140), 0x3C4868));
   EXPECT_GT(WhitePixels(library, 144, 84, 200, 110), 50);  // its title, in white when selected
   EXPECT_FALSE(fs::is_empty(HostFsPath(player.Cache()) / "thumbnails"));
+}
+
+// A campaign the player made, in the library of a game playing another one:
+// renamed (F2, a typed title), given more pictures through its "Add pictures"
+// button (the form points out a repeated picture and a one-colour one), and
+// deleted to the trash after the player said so; the campaign being played
+// cannot be deleted.
+TEST(Maker, APlayersOwnCampaignIsRenamedGivenMorePicturesAndDeletedToTheTrash) {
+  Pictures pictures;
+  ScratchDir dir;
+  std::vector<uint8_t> grey(120 * 120 * 3, 0x80);
+  grey[0] = 0;  // one dark pixel does not make a picture
+  dir.Write("grey.bmp", EncodeBmp24(120, 120, grey.data()));
+  const PlayerFolders player(dir / "player");
+  content::ImportOptions options;
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  for (const char* title : {"Other", "Trip"}) {
+    options.images = {pictures.a};
+    ASSERT_TRUE(content::MakeCampaign(player.Campaigns(), title, options, made, report, error)) << error;
+  }
+  const std::string trip = HostPathString(HostFsPath(player.Campaigns()) / "Trip");
+  dir.Write("own.txt",
+            "100 ldown\n600 lup\n1000 keydown 27\n1100 keydown 40\n"    // the library; Trip, after Other
+            "1200 keydown 113\n1300 keydown 8\n1310 keydown 8\n1320 keydown 8\n1330 keydown 8\n"
+            "1400 text Holiday\n1500 dump rename\n1600 keydown 13\n"   // F2: a new title
+            "1700 move 490 200\n1750 ldown\n1800 lup\n1900 drop " + pictures.b + "\n1910 drop " +
+            (dir / "grey.bmp") + "\n1920 drop " + pictures.b + "\n2000 dump add\n2100 keydown 13\n"
+            "2600 dump added\n2700 keydown 46\n2800 dump delete\n2900 keydown 37\n3000 keydown 13\n"
+            "3050 keydown 36\n3100 keydown 46\n3150 dump open\n3200 keydown 13\n3300 keydown 27\n3500 quit\n");
+  const std::string env = "cd " + Quote(dir.path()) + " && TESSERA_PATH= " + Quote(GameBinary()) + " --headless ";
+  const RunResult run = RunCommand(env + "--game Other --input own.txt --trace trace.txt --dump-dir .");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::string trace = ReadText(dir / "trace.txt");
+  EXPECT_NE(trace.find(" log renamed " + trip + " to Holiday\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("2100 log adding to Holiday from 3 pictures\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find(" log added 3 levels to " + trip + "\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("3000 log moved " + trip + " to the trash\n"), std::string::npos) << trace;
+  EXPECT_EQ(trace.find("Other to the trash"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("3300 state 13 7 \n"), std::string::npos) << trace;  // back to the game
+  EXPECT_FALSE(fs::exists(HostFsPath(trip)));
+  EXPECT_TRUE(fs::exists(HostFsPath(player.Campaigns()) / "Other"));
+#ifndef _WIN32
+  // Where the desktop's trash keeps it, with the record that brings it back.
+  const fs::path trash = fs::path(dir / "player") / "data" / "Trash";
+  EXPECT_EQ(content::CampaignLevelCount((trash / "files" / "Trip").string()), 4);
+  EXPECT_NE(ReadText((trash / "info" / "Trip.trashinfo").string()).find("\nPath=" + trip + "\n"), std::string::npos);
+  EXPECT_NE(ReadText((trash / "files" / "Trip" / "tessera-package.ini").string()).find("title=Holiday\r\n"),
+            std::string::npos);
+#endif
+
+  Picture rename, add, ask, open;
+  ASSERT_TRUE(ReadBmp24(dir / "open.bmp", open));
+  EXPECT_TRUE(Near(open.At(645, 360), 0xF0DCA0));  // "OK" alone, lit
+  ASSERT_TRUE(ReadBmp24(dir / "rename.bmp", rename));
+  ASSERT_TRUE(ReadBmp24(dir / "add.bmp", add));
+  ASSERT_TRUE(ReadBmp24(dir / "delete.bmp", ask));
+  EXPECT_GT(WhitePixels(rename, 160, 290, 230, 316), 100);  // "Holiday" in the dialog's entry
+  EXPECT_EQ(WhitePixels(rename, 240, 290, 600, 316), 0);
+  // The form adding to it: the repeated picture and the grey one framed in yellow.
+  EXPECT_TRUE(Near(add.At(60 + 66, 380), 0xF0C85A) && Near(add.At(60 + 132, 380), 0xF0C85A));
+  EXPECT_FALSE(Near(add.At(60, 380), 0xF0C85A));
+  // The question, with "Keep it" (the right-hand button) lit for Enter.
+  EXPECT_TRUE(Near(ask.At(645, 360), 0xF0DCA0) && !Near(ask.At(459, 360), 0xF0DCA0));
 }
 
 }  // namespace

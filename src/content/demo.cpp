@@ -13,6 +13,7 @@
 #include "content/movies.h"
 #include "content/pictures.h"
 #include "content/sounds.h"
+#include "platform/process.h"
 
 namespace tessera::content {
 
@@ -49,12 +50,13 @@ void AddLevelPictures(PictureFolder& pictures) {
   // The layers are the slow part: paint them on all cores, keep the order fixed.
   // Where no thread can be started (WebAssembly without threads) each is
   // painted when it is taken.
+  const std::launch policy = ThreadsAvailable() ? std::launch::async | std::launch::deferred : std::launch::deferred;
   std::vector<std::pair<std::string, std::future<Canvas>>> jobs;
   for (const LevelPlan& level : DemoCampaign().levels)
     for (size_t i = 0; i < level.layers.size(); ++i) {
       LayerRecipe recipe = level.layers[i];
       jobs.emplace_back(LayerName(level, static_cast<int>(i)) + ".bmp",
-                        std::async(std::launch::async | std::launch::deferred, [recipe] { return PaintLayer(recipe); }));
+                        std::async(policy, [recipe] { return PaintLayer(recipe); }));
       if (jobs.size() % 4 == 0)
         for (auto& j : jobs) j.second.wait();
     }

@@ -21,6 +21,7 @@
 #include "gfx/bmp.h"
 #include "gfx/present.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/user_folders.h"
 #include "platform/trash.h"
 #include "screens/dialog.h"
@@ -144,8 +145,10 @@ class MakeJob {
       changed_.notify_all();
     };
     try {
-      worker_ = std::thread(work);
+      if (ThreadsAvailable()) worker_ = std::thread(work);
     } catch (const std::system_error&) {
+    }
+    if (!worker_.joinable()) {
       inline_ = true;
       work();
     }

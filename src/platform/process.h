@@ -32,6 +32,12 @@ void SetEnvironment(const std::string& name, const std::string& value);
 // to do on POSIX systems.
 void SetUpStandardStreams();
 
+// Whether this program can run work on threads of its own. The browser build
+// has none: there a std::thread or std::async(launch::async) must not be
+// started (the runtime's stand-in neither fails nor runs the work, and a wait
+// on it spins), and work runs where it is asked for.
+bool ThreadsAvailable();
+
 // Sleeps the calling thread. In a page the browser runs meanwhile (the game's
 // loop blocks in its frame pump, which sleeps here): the program's stack is
 // put aside and taken up again when the time is over.

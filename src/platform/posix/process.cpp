@@ -36,6 +36,8 @@ void RestartProgram(const std::vector<std::string>& arguments) {
 
 void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
 
+bool ThreadsAvailable() { return true; }
+
 void SetUpStandardStreams() {}
 
 int RunShellCommand(const std::string& command, std::string& output) {

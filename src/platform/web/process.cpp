@@ -101,6 +101,8 @@ void SetEnvironment(const std::string& name, const std::string& value) {
   web_set_environment(name.c_str(), value.c_str());
 }
 
+bool ThreadsAvailable() { return false; }
+
 void SetUpStandardStreams() {}
 
 // With Asyncify (the page's program) emscripten_sleep hands the browser the

@@ -150,6 +150,8 @@ void SetEnvironment(const std::string& name, const std::string& value) {
   ::_wputenv_s(Wide(name).c_str(), Wide(value).c_str());
 }
 
+bool ThreadsAvailable() { return true; }
+
 void SetUpStandardStreams() {
   auto missing = [](DWORD which) {
     const HANDLE h = ::GetStdHandle(which);

@@ -11,8 +11,10 @@
 #include "content/captions.h"
 #include "content/interface.h"
 #include "content/movies.h"
+#include "content/package.h"
 #include "content/pictures.h"
 #include "content/sounds.h"
+#include "content/texts.h"
 #include "platform/process.h"
 
 namespace tessera::content {
@@ -234,7 +236,22 @@ bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool w
 }  // namespace
 
 bool MakeDemo(const std::string& dir, DemoLanguage language, bool loose, std::string& error) {
-  return WriteGame(dir, language, loose, true, DemoCampaignId(language), error);
+  if (!WriteGame(dir, language, loose, true, DemoCampaignId(language), error)) return false;
+  // The library and a package of it name the demo by its manifest.
+  Manifest manifest;
+  manifest.format = PACKAGE_FORMAT;
+  manifest.title = language == DemoLanguage::English              ? "Tessera demo"
+                   : language == DemoLanguage::ChineseTraditional ? "Tessera \xE7\xA4\xBA\xE7\xAF\x84"  // 示範
+                                                                  : "Tessera \xE6\xBC\x94\xE7\xA4\xBA";  // 演示
+  manifest.language = IniLanguageName(language);
+  manifest.levels = CampaignLevelCount(dir);
+  manifest.id = DemoCampaignId(language);
+  manifest.tool = "tessera-tool make-demo";
+  if (!WriteHostFile(dir + "/" + PACKAGE_MANIFEST, FormatManifest(manifest))) {
+    error = "cannot write " + dir + "/" + PACKAGE_MANIFEST;
+    return false;
+  }
+  return true;
 }
 
 bool MakeEmptyGame(const std::string& dir, DemoLanguage language, bool loose, std::string& error,

@@ -648,10 +648,17 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
 
   Manifest manifest;
   manifest.format = PACKAGE_FORMAT;
-  manifest.title = options.title.empty() ? HostPathString(root.lexically_normal().filename()) : options.title;
+  // The title and author the folder's own manifest gives (a campaign made
+  // from pictures, a demo) unless the command line gives others; else the
+  // folder's name.
+  Manifest own;
+  const bool described = ReadFolderManifest(dir, own);
+  manifest.title = !options.title.empty() ? options.title
+                   : described            ? own.title
+                                          : HostPathString(root.lexically_normal().filename());
   if (manifest.title.empty())  // "DIR/": the name before the slash
     manifest.title = HostPathString(fs::absolute(root, ec).lexically_normal().parent_path().filename());
-  manifest.author = options.author;
+  manifest.author = options.author.empty() && described ? own.author : options.author;
   manifest.language = ProfileValue(ReadText(Below(dir, "System.ini")), "setting", "language");
   if (manifest.language.empty()) manifest.language = "ChineseSimplify";
   manifest.levels = LevelCount(dir);

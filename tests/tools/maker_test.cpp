@@ -103,6 +103,11 @@ TEST(Maker, TheMakerAndTheToolsImportMakeTheSameCampaignButForItsId) {
   EXPECT_NE(ReadText(made.string() + "/tessera-package.ini").find("title=Trip\r\n"), std::string::npos);
   // Only the campaign is left in the folder, no temporary one beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "campaigns"), fs::directory_iterator()), 1);
+  // Packed, it keeps its title.
+  ASSERT_EQ(RunTool("pack " + Quote(made.string()) + " " + Quote(dir / "trip.tessera")).exitCode, 0);
+  content::PackageInfo info;
+  ASSERT_TRUE(content::ReadPackage(dir / "trip.tessera", info, error)) << error;
+  EXPECT_EQ(info.manifest.title, "Trip");
 }
 
 TEST(Maker, ACancelledOrFailedMakeLeavesNothingAndATakenNameGetsANumber) {

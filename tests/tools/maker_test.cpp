@@ -146,6 +146,28 @@ TEST(Maker, ACancelledOrFailedMakeLeavesNothingAndATakenNameGetsANumber) {
   EXPECT_EQ(content::LevelTitleFor("\xE6\x97\x85", 1), "Picture");
 }
 
+#ifndef _WIN32
+// A disk that fills while the campaign is written (a file size limit stands in
+// for it: writes past it fail as on a full disk): the form says so, and
+// nothing is left in the campaigns folder, not even the temporary folder.
+TEST(Maker, ADiskThatFillsWhileMakingLeavesNothingBehind) {
+  Pictures pictures;
+  ScratchDir dir;
+  const PlayerFolders player(dir / "player");
+  dir.Write("make.txt", "100 text Full\n300 keydown 13\n2000 keydown 27\n2100 quit\n");
+  // Picture.dat would be six layers of 750 KB; the limit is 2 MB.
+  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && trap '' XFSZ && ulimit -f 4000 && TESSERA_PATH= " +
+                                   Quote(GameBinary()) + " --headless --input make.txt --trace trace.txt " +
+                                   Quote(pictures.a) + " " + Quote(pictures.b));
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  const std::string trace = ReadText(dir / "trace.txt");
+  EXPECT_NE(trace.find(" log making failed: "), std::string::npos) << trace;
+  EXPECT_EQ(trace.find(" log made "), std::string::npos) << trace;
+  const fs::path campaigns = HostFsPath(player.Campaigns());
+  EXPECT_TRUE(!fs::exists(campaigns) || fs::is_empty(campaigns));
+}
+#endif
+
 bool Near(uint32_t pixel, uint32_t rgb) {
   for (int shift : {16, 8, 0})
     if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((rgb >> shift) & 0xFF)) > 8) return false;

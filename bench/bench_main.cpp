@@ -156,7 +156,9 @@ int main(int argc, char** argv) {
   std::vector<Comparison> pairs;
   bench::AddGfxComparisons(pairs);
   bench::AddGameComparisons(pairs);
-  if (!bench::SetUpGfxBench(scratch + "/gfx") || !bench::SetUpGameBench(scratch + "/game")) {
+  bench::AddMakerComparisons(pairs);
+  if (!bench::SetUpGfxBench(scratch + "/gfx") || !bench::SetUpGameBench(scratch + "/game") ||
+      !bench::SetUpMakerBench(scratch + "/maker")) {
     std::filesystem::remove_all(scratch);
     return 1;
   }
@@ -168,6 +170,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::TearDownMakerBench();
   bench::TearDownGameBench();
   bench::TearDownGfxBench();
   std::filesystem::remove_all(scratch);

@@ -347,6 +347,8 @@ void AddGameComparisons(std::vector<Comparison>& out) {
                  "first", LookupUnchanged, LookupFirst, Budget::SpeedUpAtLeast, 10.0});
 }
 
+void HeaviestPlayFrame(benchmark::State& s) { PlayFrame(s); }
+
 bool SetUpGameBench(const std::string& scratch) {
   g_gameDir = scratch;
   WriteGameFolder();

@@ -20,7 +20,8 @@ inline constexpr const char* GROUP_FRAME = "Frame, against a plain copy of 96000
 inline constexpr const char* GROUP_DRAWING = "Drawing, against SDL2's software blitter";
 inline constexpr const char* GROUP_LOADING = "Loading, against SDL2 and the bare read";
 inline constexpr const char* GROUP_CACHES = "Caches, warm against the first use";
-inline constexpr const char* GROUP_ORDER[] = {GROUP_FRAME, GROUP_DRAWING, GROUP_LOADING, GROUP_CACHES};
+inline constexpr const char* GROUP_MAKING = "Making puzzles and the library";
+inline constexpr const char* GROUP_ORDER[] = {GROUP_FRAME, GROUP_DRAWING, GROUP_LOADING, GROUP_CACHES, GROUP_MAKING};
 
 struct Comparison {
   std::string group;  // the heading the row is printed under
@@ -38,12 +39,19 @@ void AddGfxComparisons(std::vector<Comparison>& out);
 // The play frame, presentation, level loading, sound files and texts.
 void AddGameComparisons(std::vector<Comparison>& out);
 
+// A level made by the maker and by the tool's import; the library opened.
+void AddMakerComparisons(std::vector<Comparison>& out);
+// The heaviest play frame (after SetUpGameBench), the peer of whole screens.
+void HeaviestPlayFrame(benchmark::State& s);
+
 // Scratch folders and shared services the pairs need, made before any pair
 // runs and removed after the last one. False when one cannot be made.
 bool SetUpGfxBench(const std::string& scratch);
 void TearDownGfxBench();
 bool SetUpGameBench(const std::string& scratch);
 void TearDownGameBench();
+bool SetUpMakerBench(const std::string& scratch);
+void TearDownMakerBench();
 
 // Makes `folder` the process's working folder and the game's WorkDir.
 void EnterFolder(const std::string& folder);

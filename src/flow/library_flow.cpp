@@ -106,6 +106,19 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
   return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
 }
 
+// The library's screens draw their own pointer where the mouse is; the game's
+// pointer, stamped where the game last saw the mouse, is put away meanwhile.
+class GamePointerAway {
+ public:
+  GamePointerAway() : was_(CursorImage) { CursorImage = nullptr; }
+  ~GamePointerAway() { CursorImage = was_; }
+  GamePointerAway(const GamePointerAway&) = delete;
+  GamePointerAway& operator=(const GamePointerAway&) = delete;
+
+ private:
+  const Image* was_;
+};
+
 // Runs a frame loop's pacing step: the frame shown, then a wait.
 void Show(std::vector<uint16_t>& frame) {
   PresentFrame(frame.data());
@@ -406,6 +419,7 @@ std::vector<LibraryEntry> GatherLibrary() {
 }
 
 LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryEntry* appendTo) {
+  const GamePointerAway pointer;
   MakerForm form;
   if (appendTo) {
     form.appending = true;
@@ -436,6 +450,7 @@ LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryE
 }
 
 LibraryOutcome RunLibrary(const fs::path& selected) {
+  const GamePointerAway pointer;
   std::vector<LibraryEntry> entries = GatherLibrary();
   LibraryState state;
   auto reset = [&](const fs::path& chosen) {

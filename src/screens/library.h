@@ -24,16 +24,17 @@ struct LibraryEntry {
 
 struct LibraryState {
   int count = 0;     // campaigns; the row after the last is "Make a puzzle"
-  int selected = 0;  // a campaign, or `count` for the make button
+  int selected = 0;  // a campaign, `count` for the make button, `count` + 1 for "Open..."
   int top = 0;       // first campaign shown (long lists scroll)
   int pressed = -1;  // row under the left button's press
   int mouseX = -1, mouseY = -1;
+  std::string message;  // what went wrong with a folder or package opened; empty when nothing
 };
 
-enum class LibraryStep { None, Play, Make, Back, Quit };
+enum class LibraryStep { None, Play, Make, Open, Back, Quit };
 
 // The row at a frame position: a campaign's index, `count` for the make
-// button, or -1.
+// button, `count` + 1 for "Open...", or -1.
 int LibraryRowAt(const LibraryState& state, int x, int y);
 LibraryStep HandleLibraryMessage(LibraryState& state, const WindowMessage& message);
 // `selected`, kept in view.

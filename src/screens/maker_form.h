@@ -40,7 +40,8 @@ struct MakerForm {
 constexpr size_t MAKER_TITLE_BYTES = 100;
 constexpr int THUMBNAIL_SHOWN = 56;
 
-enum class FormStep { None, Make, Cancel, Quit };
+// Browse: "Add pictures..." was pressed, for the flow to open the file browser.
+enum class FormStep { None, Make, Cancel, Quit, Browse };
 
 // Adds the pictures at `path` (a picture, or the pictures of a folder), reading
 // each one's thumbnail; files that are no picture are named, not added.
@@ -50,7 +51,15 @@ std::vector<std::string> ReadablePictures(const MakerForm& form);
 
 // What is at a frame position: one of the hits below, or the index of a
 // picture's remove box plus kHitPicture, or -1.
-enum FormHit { kHitTitle = 0, kHitLess = 1, kHitMore = 7, kHitMake = 13, kHitCancel = 14, kHitPicture = 100 };
+enum FormHit {
+  kHitTitle = 0,
+  kHitLess = 1,
+  kHitMore = 7,
+  kHitMake = 13,
+  kHitCancel = 14,
+  kHitAddPictures = 15,
+  kHitPicture = 100
+};
 int FormHitAt(const MakerForm& form, int x, int y);
 
 // One message: typing, options, removals; Make only when a picture can be read

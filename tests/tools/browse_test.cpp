@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "platform/file_system.h"
+#include "platform/process.h"
+#include "platform/user_folders.h"
 #include "tools/tool_fixtures.h"
 
 namespace tessera::test {
@@ -35,6 +37,29 @@ std::string SetPicturesFolder(const ScratchDir& dir) {
             "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_PICTURES_DIR=\"$HOME/pics\"\n");
   return HostPathString(HostFsPath(dir.path()) / "pics");
 }
+
+#ifndef _WIN32
+// The forms of user-dirs.dirs that xdg-user-dir reads; home when it names none.
+TEST(Browse, ThePicturesFolderIsReadFromUserDirsOrIsHome) {
+  ScratchDir dir;
+  const PlayerFolders player(dir / "player");
+  const char* oldHome = std::getenv("HOME");
+  const std::string home = oldHome ? oldHome : "";
+  SetEnvironment("HOME", dir / "home");
+  const fs::path config = HostFsPath(dir / "player/config");
+  EXPECT_EQ(PicturesFolder(), HostFsPath(dir / "home"));  // no user-dirs.dirs
+  dir.Write("player/config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME\"\n");
+  EXPECT_EQ(PicturesFolder(), HostFsPath(dir / "home"));
+  dir.Write("player/config/user-dirs.dirs",
+            "  XDG_PICTURES_DIR=\"$HOME/My \\\"Pics\\\"/\"\nXDG_VIDEOS_DIR=\"/videos\"\n# XDG_PICTURES_DIR=\"/no\"\n");
+  EXPECT_EQ(PicturesFolder(), HostFsPath(dir / "home/My \"Pics\""));
+  dir.Write("player/config/user-dirs.dirs", "XDG_PICTURES_DIR=\"/srv/photos\"\nXDG_PICTURES_DIR=\"relative\"\n");
+  EXPECT_EQ(PicturesFolder(), fs::path("/srv/photos"));
+  dir.Write("player/config/user-dirs.dirs", "XDG_PICTURES_DIR=\"/unclosed\nXDG_PICTURES_DIRS=\"/other\"\n");
+  EXPECT_EQ(PicturesFolder(), HostFsPath(dir / "home"));
+  SetEnvironment("HOME", home);
+}
+#endif
 
 constexpr uint32_t kTick = 0xF0DCA0, kWarn = 0xF0AA78, kSelectedRow = 0x3C4868;
 

@@ -69,7 +69,7 @@ fs::path UserDirsEntry(const fs::path& file, const std::string& key, const fs::p
     if (!closed) continue;
     if (value == "$HOME" || value.rfind("$HOME/", 0) == 0) {
       if (home.empty()) continue;
-      found = home / value.substr(value.size() > 6 ? 6 : value.size());
+      found = value.size() > 6 ? home / value.substr(6) : home;
     } else if (!value.empty() && value[0] == '/') {
       found = value;
     }  // the last line of the key counts, as the shell would take it
@@ -83,10 +83,11 @@ fs::path PicturesFolder() {
   const fs::path home = HomeFolder();
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const fs::path configHome = config && config[0] == '/' ? fs::path(config) : home.empty() ? fs::path() : home / ".config";
-  if (!configHome.empty())
-    if (fs::path pictures = UserDirsEntry(configHome / "user-dirs.dirs", "XDG_PICTURES_DIR", home); !pictures.empty())
-      return pictures.lexically_normal();
-  return home;
+  fs::path pictures = configHome.empty() ? fs::path() : UserDirsEntry(configHome / "user-dirs.dirs", "XDG_PICTURES_DIR", home);
+  if (pictures.empty()) return home;
+  pictures = pictures.lexically_normal();
+  if (!pictures.has_filename() && pictures.has_relative_path()) pictures = pictures.parent_path();  // "a/b/"
+  return pictures;
 }
 
 UserFolders GetUserFolders() {

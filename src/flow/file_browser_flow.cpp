@@ -55,10 +55,11 @@ BrowserOutcome Run(BrowserMode mode, const fs::path& start) {
         case BrowserStep::None: break;
       }
     }
-    MakeVisibleThumbnails(state, kThumbnailsPerFrame);
     DrawFileBrowser(state, frame.data());
     PresentFrame(frame.data());
     Sys().Sleep(kFrameMs);
+    // After the frame is shown: a folder just entered shows its names at once.
+    MakeVisibleThumbnails(state, kThumbnailsPerFrame);
   }
 }
 

@@ -161,7 +161,7 @@ namespace {
 
 FormStep TryMake(MakerForm& form) {
   if (ReadablePictures(form).empty()) {
-    form.message = form.pictures.empty() ? "Drop pictures onto the window first." : "None of these pictures can be read.";
+    form.message = form.pictures.empty() ? "Add pictures, or drop them onto the window, first." : "None of these pictures can be read.";
     return FormStep::None;
   }
   return FormStep::Make;
@@ -299,7 +299,7 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   if (static_cast<int>(form.pictures.size()) > shownPictures)
     text(16, dim, 60, kPicturesY + 24 + kRows * (THUMBNAIL_SHOWN + 10),
          "and " + std::to_string(form.pictures.size() - shownPictures) + " more");
-  if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Drop pictures or a folder of pictures here.");
+  if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Add pictures..., or drop pictures or a folder here.");
 
   // The first pictures that cannot be read, by name; then what stops the make.
   int line = 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "content/package_install.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/user_folders.h"
@@ -60,6 +61,30 @@ TEST(Browse, ThePicturesFolderIsReadFromUserDirsOrIsHome) {
   SetEnvironment("HOME", home);
 }
 #endif
+
+// A campaign's folder copied in: under a free name, nothing left beside it;
+// no campaign, or the folder that holds the campaigns folder, refused.
+TEST(Browse, ACampaignFolderIsCopiedUnderAFreeNameAndOthersAreRefused) {
+  ScratchDir dir;
+  dir.Write("game/System.ini", std::string("[Game]\r\n"));
+  dir.Write("game/Data/level.txt", std::string("one"));
+  dir.Write("other/readme.txt", std::string("no game"));
+  const fs::path campaigns = HostFsPath(dir / "game/campaigns2");
+  const fs::path outside = HostFsPath(dir / "campaigns");
+  fs::path installed;
+  std::string error;
+  ASSERT_TRUE(content::InstallCampaignFolder(HostFsPath(dir / "game"), "My Trip", outside, installed, error)) << error;
+  EXPECT_EQ(installed, outside / "My_Trip");
+  EXPECT_EQ(ReadText(HostPathString(installed / "Data" / "level.txt")), "one");
+  ASSERT_TRUE(content::InstallCampaignFolder(HostFsPath(dir / "game"), "my trip", outside, installed, error)) << error;
+  EXPECT_EQ(installed, outside / "my_trip-2");
+  EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 2);
+  EXPECT_FALSE(content::InstallCampaignFolder(HostFsPath(dir / "other"), "Other", outside, installed, error));
+  EXPECT_NE(error.find("holds no campaign"), std::string::npos) << error;
+  EXPECT_FALSE(content::InstallCampaignFolder(HostFsPath(dir / "game"), "Game", campaigns, installed, error));
+  EXPECT_NE(error.find("holds the campaigns folder"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(campaigns));
+}
 
 constexpr uint32_t kTick = 0xF0DCA0, kWarn = 0xF0AA78, kSelectedRow = 0x3C4868;
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/campaigns.h"
+#include "content/maker.h"
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
 
@@ -109,6 +110,52 @@ bool InstallPackage(const std::string& package, const InstallTarget& target, boo
       error = HostPathString(place) + ": cannot be put in place: " + ec.message();
       return false;
     }
+  }
+  installed = place;
+  return true;
+}
+
+bool InstallForPlayer(const std::string& package, const Manifest& manifest, bool replace, fs::path& installed,
+                      std::string& error) {
+  const fs::path campaigns = PlayerCampaignsFolder();
+  if (campaigns.empty()) {
+    error = "no user data folder to install " + package + " into";
+    return false;
+  }
+  return InstallPackage(package, PlanInstall(manifest, campaigns), replace, installed, error);
+}
+
+bool InstallCampaignFolder(const fs::path& from, const std::string& title, const fs::path& campaigns,
+                           fs::path& installed, std::string& error) {
+  if (!IsGameFolder(from)) {
+    error = HostPathString(from) + " holds no campaign";
+    return false;
+  }
+  if (campaigns.empty()) {
+    error = "no user data folder to copy " + HostPathString(from) + " into";
+    return false;
+  }
+  std::error_code ec;
+  // A copy into itself would never end.
+  const fs::path source = fs::weakly_canonical(from, ec), target = fs::weakly_canonical(campaigns, ec);
+  const auto [inSource, inTarget] = std::mismatch(source.begin(), source.end(), target.begin(), target.end());
+  if (inSource == source.end()) {
+    error = HostPathString(from) + " holds the campaigns folder itself";
+    return false;
+  }
+  fs::create_directories(campaigns, ec);
+  if (ec) {
+    error = HostPathString(campaigns) + ": cannot be created: " + ec.message();
+    return false;
+  }
+  const fs::path place = FreeCampaignFolder(campaigns, title);
+  const std::string temporary = TemporaryFolderBeside(HostPathString(place));
+  fs::copy(from, HostFsPath(temporary), fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+  if (!ec) fs::rename(HostFsPath(temporary), place, ec);
+  if (ec) {
+    RemoveFolder(temporary);
+    error = HostPathString(from) + ": cannot be copied: " + ec.message();
+    return false;
   }
   installed = place;
   return true;

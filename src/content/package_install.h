@@ -26,4 +26,17 @@ InstallTarget PlanInstall(const Manifest& manifest, const std::filesystem::path&
 bool InstallPackage(const std::string& package, const InstallTarget& target, bool replace,
                     std::filesystem::path& installed, std::string& error);
 
+// PlanInstall and InstallPackage into PlayerCampaignsFolder(), as opening a
+// package does wherever it is opened (the command line, a drop, the library).
+bool InstallForPlayer(const std::string& package, const Manifest& manifest, bool replace,
+                      std::filesystem::path& installed, std::string& error);
+
+// Copies a campaign's folder into `campaigns` under a free name made from
+// `title` (as the maker names its folders), through a temporary folder beside
+// it and one rename, so a failed copy leaves nothing. A folder that is no
+// campaign, or that holds `campaigns`, is refused with `error`.
+bool InstallCampaignFolder(const std::filesystem::path& from, const std::string& title,
+                           const std::filesystem::path& campaigns, std::filesystem::path& installed,
+                           std::string& error);
+
 }  // namespace tessera::content

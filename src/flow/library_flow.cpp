@@ -16,6 +16,7 @@
 #include "content/maker.h"
 #include "content/package.h"
 #include "content/package_install.h"
+#include "flow/file_browser_flow.h"
 #include "game/game_state.h"
 #include "game/save_slots.h"
 #include "gfx/bmp.h"
@@ -26,6 +27,7 @@
 #include "platform/trash.h"
 #include "screens/dialog.h"
 #include "screens/maker_form.h"
+#include "screens/package_card.h"
 
 namespace tessera {
 
@@ -396,6 +398,53 @@ void RenameCampaign(const LibraryEntry& entry, const LibraryState& state, const 
   }
 }
 
+// "Open..." in the library: a package shown on its card and installed, or a
+// campaign's folder copied into the player's campaigns. The campaign now in
+// the player's folder, or empty with `message` saying why not (nothing when
+// the player cancelled); `quit` when the window was closed.
+fs::path OpenFromLibrary(std::string& message, bool& quit) {
+  const BrowserOutcome chosen = RunOpenBrowser(PicturesFolder());
+  quit = chosen.kind == BrowserOutcome::Quit;
+  if (chosen.kind != BrowserOutcome::Chosen || chosen.paths.empty()) return {};
+  const std::string& path = chosen.paths.front();
+  fs::path installed;
+  std::string why;
+  if (content::IsPackagePath(path)) {
+    content::PackageInfo info;
+    if (!content::ReadPackage(path, info, why)) {
+      message = why;
+      Say(why);
+      return {};
+    }
+    const bool same = !content::PlanInstall(info.manifest, content::PlayerCampaignsFolder()).same.empty();
+    const CardButton choice = ShowPackageCard(info, same);
+    if (choice == CardButton::Cancel) return {};
+    if (!content::InstallForPlayer(path, info.manifest, choice == CardButton::Replace, installed, why)) {
+      message = why;
+      Say(why);
+      return {};
+    }
+    Say("installed " + path + " into " + HostPathString(installed));
+    return installed;
+  }
+  const fs::path folder = HostFsPath(path);
+  if (!IsGameFolder(folder)) {
+    message = HostPathString(folder.filename()) + " is no campaign: it has no System.ini.";
+    Say(path + ": no campaign to open");
+    return {};
+  }
+  content::Manifest manifest;
+  const std::string title =
+      content::ReadFolderManifest(path, manifest) && !manifest.title.empty() ? manifest.title : HostPathString(folder.filename());
+  if (!content::InstallCampaignFolder(folder, title, content::PlayerCampaignsFolder(), installed, why)) {
+    message = why;
+    Say(why);
+    return {};
+  }
+  Say("copied " + path + " into " + HostPathString(installed));
+  return installed;
+}
+
 }  // namespace
 
 void SetLibraryOptions(const LibraryOptions& options) { g_options = options; }
@@ -439,6 +488,15 @@ LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryE
         if (!form.pictures[i].problem.empty()) Say(form.pictures[i].path + ": skipped, " + form.pictures[i].problem);
       if (step == FormStep::Cancel) return {LibraryOutcome::Back, {}};
       if (step == FormStep::Quit) return {LibraryOutcome::Quit, {}};
+      if (step == FormStep::Browse) {
+        const BrowserOutcome picked = RunPictureBrowser(PicturesFolder());
+        if (picked.kind == BrowserOutcome::Quit) return {LibraryOutcome::Quit, {}};
+        const size_t first = form.pictures.size();
+        for (const std::string& p : picked.paths) AddFormPictures(form, p);
+        for (size_t i = first; i < form.pictures.size(); ++i)
+          if (!form.pictures[i].problem.empty()) Say(form.pictures[i].path + ": skipped, " + form.pictures[i].problem);
+        if (!picked.paths.empty()) Say("added " + std::to_string(form.pictures.size() - first) + " pictures");
+      }
       if (step == FormStep::Make) {
         const LibraryOutcome outcome = Make(form, appendTo ? appendTo->folder : fs::path());
         if (outcome.kind != LibraryOutcome::Back) return outcome;
@@ -508,6 +566,19 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
           if (quit) return {LibraryOutcome::Quit, {}};
           entries = GatherLibrary();
           reset(keep);
+          break;
+        }
+        case LibraryStep::Open: {
+          std::string message;
+          bool quit = false;
+          fs::path opened = OpenFromLibrary(message, quit);
+          if (quit) return {LibraryOutcome::Quit, {}};
+          if (opened.empty()) opened = state.selected < state.count ? entries[state.selected].folder : fs::path();
+          const int wasSelected = state.selected;
+          entries = GatherLibrary();
+          reset(opened);
+          if (opened.empty()) SelectLibraryRow(state, wasSelected);
+          state.message = message;
           break;
         }
         case LibraryStep::Back: return {LibraryOutcome::Back, {}};

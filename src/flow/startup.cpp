@@ -151,14 +151,8 @@ bool OpenDroppedPictures(const std::string& path) {
 // installed copy of the same campaign is replaced (its saves kept) when
 // `replace`, else kept beside the new one.
 bool InstallAndEnter(const std::string& package, const content::PackageInfo& info, bool replace, std::string& why) {
-  const fs::path campaigns = content::PlayerCampaignsFolder();
-  if (campaigns.empty()) {
-    why = "no user data folder to install " + package + " into";
-    return false;
-  }
-  const content::InstallTarget target = content::PlanInstall(info.manifest, campaigns);
   fs::path installed;
-  if (!content::InstallPackage(package, target, replace, installed, why)) return false;
+  if (!content::InstallForPlayer(package, info.manifest, replace, installed, why)) return false;
   std::fprintf(stderr, "tessera: installed %s into %s\n", package.c_str(), HostPathString(installed).c_str());
   if (!HostChangeFolder(HostPathString(installed))) {
     why = "cannot enter the folder " + HostPathString(installed);

@@ -28,6 +28,13 @@ struct UserFolders {
 };
 UserFolders GetUserFolders();
 
+// Where the player keeps their pictures, where the maker's file browser
+// starts: XDG_PICTURES_DIR of $XDG_CONFIG_HOME/user-dirs.dirs (as
+// xdg-user-dir PICTURES reads it) on POSIX systems, the Pictures known folder
+// on Windows; the home or profile folder when the system names none, and
+// empty when there is no home at all.
+std::filesystem::path PicturesFolder();
+
 // The folder of the running executable; empty when the system cannot tell.
 std::filesystem::path ExecutableFolder();
 

@@ -19,6 +19,8 @@ constexpr int kVisibleRows = 6;
 constexpr int kThumb = 64;
 constexpr int kTitleX = kLeft + kThumb + 20;
 constexpr int kMakeX = kLeft, kMakeY = kFirstRowY + kVisibleRows * kRowHeight + 10, kMakeW = 330, kMakeH = 40;
+constexpr int kOpenX = kMakeX + kMakeW + 10, kOpenW = 100;
+constexpr int kHintX = kOpenX + kOpenW + 20;
 
 constexpr int kActionH = 26;
 struct ActionBox {
@@ -44,14 +46,15 @@ int LibraryActionAt(const LibraryState& state, int x, int y) {
 }
 
 void SelectLibraryRow(LibraryState& state, int row) {
-  state.selected = std::clamp(row, 0, state.count);
-  if (state.selected == state.count) return;  // the button is always in view
+  state.selected = std::clamp(row, 0, state.count + 1);
+  if (state.selected >= state.count) return;  // the buttons are always in view
   if (state.selected < state.top) state.top = state.selected;
   if (state.selected >= state.top + kVisibleRows) state.top = state.selected - kVisibleRows + 1;
 }
 
 int LibraryRowAt(const LibraryState& state, int x, int y) {
   if (x >= kMakeX && x < kMakeX + kMakeW && y >= kMakeY && y < kMakeY + kMakeH) return state.count;
+  if (x >= kOpenX && x < kOpenX + kOpenW && y >= kMakeY && y < kMakeY + kMakeH) return state.count + 1;
   if (x < kLeft || x >= kLeft + kWidth || y < kFirstRowY) return -1;
   const int row = (y - kFirstRowY) / kRowHeight;
   const int index = state.top + row;
@@ -59,7 +62,11 @@ int LibraryRowAt(const LibraryState& state, int x, int y) {
 }
 
 LibraryStep HandleLibraryMessage(LibraryState& state, const WindowMessage& message) {
-  auto chosen = [&state] { return state.selected == state.count ? LibraryStep::Make : LibraryStep::Play; };
+  auto chosen = [&state] {
+    return state.selected == state.count + 1 ? LibraryStep::Open
+           : state.selected == state.count   ? LibraryStep::Make
+                                             : LibraryStep::Play;
+  };
   switch (message.kind) {
     case MessageKind::MouseMove: {
       state.mouseX = message.x;
@@ -95,7 +102,13 @@ LibraryStep HandleLibraryMessage(LibraryState& state, const WindowMessage& messa
     case MessageKind::KeyDown:
       switch (message.virtualKey) {
         case VK_UP: SelectLibraryRow(state, state.selected - 1); break;
-        case VK_DOWN: SelectLibraryRow(state, state.selected + 1); break;
+        case VK_DOWN: SelectLibraryRow(state, std::min(state.selected + 1, state.count)); break;
+        case VK_RIGHT:  // from the make button to "Open..." beside it
+          if (state.selected == state.count) SelectLibraryRow(state, state.count + 1);
+          break;
+        case VK_LEFT:
+          if (state.selected == state.count + 1) SelectLibraryRow(state, state.count);
+          break;
         case VK_PRIOR: SelectLibraryRow(state, state.selected - kVisibleRows); break;
         case VK_NEXT: SelectLibraryRow(state, std::min(state.selected + kVisibleRows, std::max(0, state.count - 1))); break;
         case VK_HOME: SelectLibraryRow(state, 0); break;
@@ -142,6 +155,7 @@ void DrawLibrary(const LibraryState& state, const std::vector<LibraryEntry>& ent
   };
   const uint16_t dim = PackRgb(150, 156, 170);
   text(28, PackRgb(240, 220, 160), kLeft, 28, "Library");
+  if (!state.message.empty()) DrawShownText(state.message, 16, PackRgb(240, 170, 120), kLeft + 130, 36, kWidth - 130, frame);
   if (state.count == 0) text(20, dim, kLeft, kFirstRowY + 20, "No campaigns yet: make one from your pictures.");
   const int last = std::min(state.count, state.top + kVisibleRows);
   for (int index = state.top; index < last; ++index) {
@@ -177,8 +191,12 @@ void DrawLibrary(const LibraryState& state, const std::vector<LibraryEntry>& ent
   FrameRect(kMakeX, kMakeY, kMakeW, kMakeH, 2, 150, 156, 170, frame);
   text(20, makeLit ? PackRgb(255, 255, 255) : PackRgb(220, 224, 232), kMakeX + 14, kMakeY + 10,
        "Make a puzzle from pictures...");
-  text(16, dim, kMakeX + kMakeW + 20, kMakeY + 4, "Enter plays, Escape goes back.");
-  text(16, dim, kMakeX + kMakeW + 20, kMakeY + 22, "Or drop pictures here.");
+  const bool openLit = state.selected == state.count + 1;
+  FillRect(kOpenX, kMakeY, kOpenW, kMakeH, openLit ? 84 : 60, openLit ? 100 : 72, openLit ? 144 : 104, frame);
+  FrameRect(kOpenX, kMakeY, kOpenW, kMakeH, 2, 150, 156, 170, frame);
+  text(20, openLit ? PackRgb(255, 255, 255) : PackRgb(220, 224, 232), kOpenX + 14, kMakeY + 10, "Open...");
+  text(16, dim, kHintX, kMakeY + 4, "Enter plays, Escape goes back.");
+  text(16, dim, kHintX, kMakeY + 22, "Or drop pictures here.");
   DrawPlainPointer(state.mouseX, state.mouseY, frame);
 }
 

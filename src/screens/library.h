@@ -24,23 +24,24 @@ struct LibraryEntry {
 
 struct LibraryState {
   int count = 0;     // campaigns; the row after the last is "Make a puzzle"
-  int selected = 0;  // a campaign, or `count` for the make button
+  int selected = 0;  // a campaign, `count` for the make button, `count` + 1 for "Open..."
   int top = 0;       // first campaign shown (long lists scroll)
   int pressed = -1;  // row under the left button's press
   int pressedAction = -1;
   int mouseX = -1, mouseY = -1;
   std::vector<bool> own;  // per campaign: made by the player, so it can be changed
+  std::string message;    // what went wrong with a folder or package opened; empty when nothing
 };
 
 // A player's own campaign, when selected, has buttons to add pictures to it,
 // rename it and delete it (also F2 and Delete).
-enum class LibraryStep { None, Play, Make, Back, Quit, AddPictures, Rename, Delete };
+enum class LibraryStep { None, Play, Make, Open, Back, Quit, AddPictures, Rename, Delete };
 enum LibraryAction { kActionAdd, kActionRename, kActionDelete, kActionCount };
 // The selected own campaign's action button at a frame position, or -1.
 int LibraryActionAt(const LibraryState& state, int x, int y);
 
 // The row at a frame position: a campaign's index, `count` for the make
-// button, or -1.
+// button, `count` + 1 for "Open...", or -1.
 int LibraryRowAt(const LibraryState& state, int x, int y);
 LibraryStep HandleLibraryMessage(LibraryState& state, const WindowMessage& message);
 // `selected`, kept in view.

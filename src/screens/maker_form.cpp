@@ -29,6 +29,7 @@ constexpr int kLessX = 330, kValueX = 370, kMoreX = 500, kArrowW = 30, kArrowH =
 constexpr int kPicturesY = 330, kThumbPitch = 66, kPerRow = 10, kRows = 2;
 constexpr Rect kMake = {440, 540, 140, 40};
 constexpr Rect kCancel = {600, 540, 140, 40};
+constexpr Rect kAddPictures = {200, 540, 220, 40};
 constexpr int kOptions = static_cast<int>(FormField::Count) - 1;
 
 Rect LessBox(int option) { return {kLessX, kOptionY + option * kOptionPitch, kArrowW, kArrowH}; }
@@ -184,6 +185,7 @@ int FormHitAt(const MakerForm& form, int x, int y) {
   }
   if (kMake.Contains(x, y)) return kHitMake;
   if (kCancel.Contains(x, y)) return kHitCancel;
+  if (kAddPictures.Contains(x, y)) return kHitAddPictures;
   const int shown = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
   for (int i = 0; i < shown; ++i)
     if (RemoveBox(i).Contains(x, y)) return kHitPicture + i;
@@ -196,7 +198,7 @@ namespace {
 
 FormStep TryMake(MakerForm& form) {
   if (ReadablePictures(form).empty()) {
-    form.message = form.pictures.empty() ? "Drop pictures onto the window first." : "None of these pictures can be read.";
+    form.message = form.pictures.empty() ? "Add pictures, or drop them onto the window, first." : "None of these pictures can be read.";
     return FormStep::None;
   }
   return FormStep::Make;
@@ -216,6 +218,7 @@ FormStep Press(MakerForm& form, int hit) {
     form.pictures.erase(form.pictures.begin() + (hit - kHitPicture));
   if (hit == kHitMake) return TryMake(form);
   if (hit == kHitCancel) return FormStep::Cancel;
+  if (hit == kHitAddPictures) return FormStep::Browse;
   return FormStep::None;
 }
 
@@ -354,7 +357,7 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   if (static_cast<int>(form.pictures.size()) > shownPictures)
     text(16, dim, 60, kPicturesY + 24 + kRows * (THUMBNAIL_SHOWN + 10),
          "and " + std::to_string(form.pictures.size() - shownPictures) + " more");
-  if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Drop pictures or a folder of pictures here.");
+  if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Add pictures..., or drop pictures or a folder here.");
 
   // The first pictures that cannot be read, by name, and what to know of the
   // others; then what stops the make.
@@ -377,7 +380,13 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
     FrameRect(r.x, r.y, r.w, r.h, 2, 150, 156, 170, frame);
     text(20, hover ? lit : plain, r.x + 16, r.y + 10, r.x == kMake.x ? "Make" : "Cancel");
   }
-  text(16, dim, 60, 552, "Enter makes, Escape cancels.");
+  const bool addHover = form.hovered == kHitAddPictures;
+  FillRect(kAddPictures.x, kAddPictures.y, kAddPictures.w, kAddPictures.h, addHover ? 84 : 60, addHover ? 100 : 72,
+           addHover ? 144 : 104, frame);
+  FrameRect(kAddPictures.x, kAddPictures.y, kAddPictures.w, kAddPictures.h, 2, 150, 156, 170, frame);
+  text(20, addHover ? lit : plain, kAddPictures.x + 16, kAddPictures.y + 10, "Add pictures...");
+  text(16, dim, 60, 544, "Enter makes,");
+  text(16, dim, 60, 564, "Escape cancels.");
   DrawPlainPointer(form.mouseX, form.mouseY, frame);
 }
 

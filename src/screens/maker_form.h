@@ -44,7 +44,8 @@ struct MakerForm {
 constexpr size_t MAKER_TITLE_BYTES = 100;
 constexpr int THUMBNAIL_SHOWN = 56;
 
-enum class FormStep { None, Make, Cancel, Quit };
+// Browse: "Add pictures..." was pressed, for the flow to open the file browser.
+enum class FormStep { None, Make, Cancel, Quit, Browse };
 
 // Adds the pictures at `path` (a picture, or the pictures of a folder), reading
 // each one's thumbnail; files that are no picture are named, not added.
@@ -66,6 +67,7 @@ enum FormHit {
   kHitMore = 7,
   kHitMake = 13,
   kHitCancel = 14,
+  kHitAddPictures = 15,
   kHitPicture = 100,
   kHitThumbnail = 1000
 };

@@ -8,6 +8,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -36,7 +37,58 @@ fs::path XdgFolder(const char* variable, const char* underHome) {
   return home / underHome / "tessera";
 }
 
+// The value of `key` in user-dirs.dirs, a shell fragment of lines such as
+// XDG_PICTURES_DIR="$HOME/Pictures": a quoted absolute path or one under
+// $HOME, backslash escapes allowed. Empty when the line is missing or of
+// another form.
+fs::path UserDirsEntry(const fs::path& file, const std::string& key, const fs::path& home) {
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (!in) return {};
+  std::string text(64 * 1024, '\0');  // the real file is a dozen short lines
+  text.resize(std::fread(text.data(), 1, text.size(), in));
+  std::fclose(in);
+  fs::path found;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.compare(first, key.size() + 2, key + "=\"") != 0) continue;
+    std::string value;
+    bool closed = false;
+    for (size_t i = first + key.size() + 2; i < line.size(); ++i) {
+      if (line[i] == '"') {
+        closed = true;
+        break;
+      }
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      value += line[i];
+    }
+    if (!closed) continue;
+    if (value == "$HOME" || value.rfind("$HOME/", 0) == 0) {
+      if (home.empty()) continue;
+      found = value.size() > 6 ? home / value.substr(6) : home;
+    } else if (!value.empty() && value[0] == '/') {
+      found = value;
+    }  // the last line of the key counts, as the shell would take it
+  }
+  return found;
+}
+
 }  // namespace
+
+fs::path PicturesFolder() {
+  const fs::path home = HomeFolder();
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const fs::path configHome = config && config[0] == '/' ? fs::path(config) : home.empty() ? fs::path() : home / ".config";
+  fs::path pictures = configHome.empty() ? fs::path() : UserDirsEntry(configHome / "user-dirs.dirs", "XDG_PICTURES_DIR", home);
+  if (pictures.empty()) return home;
+  pictures = pictures.lexically_normal();
+  if (!pictures.has_filename() && pictures.has_relative_path()) pictures = pictures.parent_path();  // "a/b/"
+  return pictures;
+}
 
 UserFolders GetUserFolders() {
   UserFolders folders;

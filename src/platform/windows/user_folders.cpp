@@ -48,6 +48,16 @@ UserFolders GetUserFolders() {
   return folders;
 }
 
+// The Pictures known folder (wherever the player moved it), else the profile folder.
+std::filesystem::path PicturesFolder() {
+  std::filesystem::path folder;
+  PWSTR path = nullptr;
+  if (::SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_DEFAULT, nullptr, &path) == S_OK && path) folder = path;
+  ::CoTaskMemFree(path);
+  if (folder.empty()) folder = ProfileFolder(L"USERPROFILE", FOLDERID_Profile);
+  return folder;
+}
+
 std::filesystem::path ExecutableFolder() {
   std::wstring name(MAX_PATH, L'\0');
   for (;;) {

@@ -19,7 +19,14 @@ bool ReadHostFile(const std::string& path, Bytes& out) {
   if (!in) return false;
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // One read of the size the file has; a file that grows meanwhile is read on
+  // to its end, one that shrinks gives what is there.
+  const uintmax_t size = fs::file_size(file, ec);
+  out.resize(ec ? 0 : static_cast<size_t>(size));
+  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  out.resize(static_cast<size_t>(in.gcount()));
+  if (in.eof()) return !in.bad();
+  out.insert(out.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
 }
 

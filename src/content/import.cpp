@@ -615,6 +615,14 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
       error = "cannot write " + g.Host(PACKAGE_MANIFEST) + (why.empty() ? "" : ": " + why);
       return false;
     }
+  } else if (Manifest manifest; ReadFolderManifest(o.dir, manifest)) {
+    // Levels added to a described campaign: its manifest counts them too.
+    manifest.levels += static_cast<int>(pictures.size());
+    const std::string text = FormatManifest(manifest);
+    if (!WriteHostFile(g.Host(PACKAGE_MANIFEST), text)) {
+      error = "cannot write " + g.Host(PACKAGE_MANIFEST);
+      return false;
+    }
   }
   ClearProfileCache();
   return true;

@@ -134,13 +134,6 @@ bool AppendToCampaign(const fs::path& folder, ImportOptions options, ImportRepor
     RemoveFolder(temporary);
     return false;
   }
-  manifest.levels = CampaignLevelCount(temporary);
-  const std::string text = FormatManifest(manifest);
-  if (!HostWriteFileAtomically(temporary + "/" + PACKAGE_MANIFEST, text.data(), text.size())) {
-    RemoveFolder(temporary);
-    error = dir + ": the campaign's manifest cannot be written";
-    return false;
-  }
   // The old campaign steps aside, the new one takes its place, the old one goes.
   const std::string old = TemporaryFolderBeside(dir);
   fs::rename(folder, HostFsPath(old), ec);

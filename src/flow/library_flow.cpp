@@ -51,13 +51,13 @@ void Say(const std::string& line) {
 
 // The thumbnail cache's file for a campaign: its id and a hash of its folder,
 // so that two copies of one campaign keep theirs apart.
-fs::path ThumbnailFile(const fs::path& folder) {
+fs::path ThumbnailFile(const fs::path& folder, const std::string& id) {
   const fs::path cache = GetUserFolders().cache;
   if (cache.empty()) return {};
   char hash[24];
   std::snprintf(hash, sizeof hash, "%016llx",
                 static_cast<unsigned long long>(std::hash<std::string>{}(HostPathString(folder))));
-  return cache / "thumbnails" / (CampaignId(folder) + "-" + hash + ".bmp");
+  return cache / "thumbnails" / (id + "-" + hash + ".bmp");
 }
 
 ImagePtr DecodeThumbnail(const std::vector<uint8_t>& bmp) {
@@ -70,8 +70,8 @@ ImagePtr DecodeThumbnail(const std::vector<uint8_t>& bmp) {
 
 // From the cache, else made from the campaign and put there (the campaign's
 // picture archive is read once, not at every opening of the library).
-ImagePtr Thumbnail(const fs::path& folder) {
-  const fs::path cached = ThumbnailFile(folder);
+ImagePtr Thumbnail(const fs::path& folder, const std::string& id) {
+  const fs::path cached = ThumbnailFile(folder, id);
   std::error_code ec;
   if (!cached.empty() && fs::file_size(cached, ec) <= (1u << 20) && !ec) {
     std::vector<uint8_t> bytes;
@@ -95,12 +95,16 @@ ImagePtr Thumbnail(const fs::path& folder) {
   return DecodeThumbnail(made);
 }
 
-int LevelsWon(const fs::path& folder) {
-  const bool writable = !IsInstalledFolder(folder, CurrentSearchRoots()) && CanCreateFileIn(folder);
-  const WritePlaces places =
-      ChooseWritePlaces(folder, writable, CampaignId(folder), GetUserFolders(), HostFsPath(g_options.saveDir));
-  const fs::path saves = places.saves.empty() ? folder / "Save" : places.saves;
-  return static_cast<int>(ReadLevelsWon(HostPathString(saves)).size());
+// Levels won are noted beside the saves: in the campaign's own Save folder
+// when the game can write there, else under the player's data folder. Both
+// are read rather than a file made in each campaign to learn which (the
+// library of 500 campaigns would make and delete 500 files at every opening).
+int LevelsWon(const fs::path& folder, const std::string& id) {
+  if (!g_options.saveDir.empty()) return static_cast<int>(ReadLevelsWon(g_options.saveDir).size());
+  size_t won = ReadLevelsWon(HostPathString(folder / "Save")).size();
+  const WritePlaces away = ChooseWritePlaces(folder, false, id, GetUserFolders(), {});
+  if (!away.saves.empty()) won = std::max(won, ReadLevelsWon(HostPathString(away.saves)).size());
+  return static_cast<int>(won);
 }
 
 bool SameFolder(const fs::path& a, const fs::path& b) {
@@ -310,7 +314,7 @@ LibraryOutcome Make(MakerForm& form, const fs::path& appendTo) {
 
 // A question over the library until it is answered: a button's index,
 // kDialogCancel or kDialogQuit.
-int Ask(Dialog& dialog, const LibraryState& state, const std::vector<LibraryEntry>& entries,
+int Ask(Dialog& dialog, const LibraryState& state, std::vector<LibraryEntry>& entries,
         std::vector<uint16_t>& frame) {
   dialog.mouseX = state.mouseX;
   dialog.mouseY = state.mouseY;
@@ -322,6 +326,7 @@ int Ask(Dialog& dialog, const LibraryState& state, const std::vector<LibraryEntr
     }
     LibraryState below = state;
     below.mouseX = below.mouseY = -1;  // one pointer: the dialog's
+    ReadShownThumbnails(entries, below);
     DrawLibrary(below, entries, frame.data());
     DrawDialog(dialog, frame.data());
     Show(frame);
@@ -330,7 +335,7 @@ int Ask(Dialog& dialog, const LibraryState& state, const std::vector<LibraryEntr
 
 // Moves the player's campaign to the trash, or, where there is none, deletes
 // it for good once the player said so twice. False when it stays.
-bool DeleteCampaign(const LibraryEntry& entry, const LibraryState& state, const std::vector<LibraryEntry>& entries,
+bool DeleteCampaign(const LibraryEntry& entry, const LibraryState& state, std::vector<LibraryEntry>& entries,
                     std::vector<uint16_t>& frame, bool& quit) {
   if (SameFolder(entry.folder, g_running)) {
     Dialog open;
@@ -371,12 +376,12 @@ bool DeleteCampaign(const LibraryEntry& entry, const LibraryState& state, const 
     Say("deleted " + folder);
   }
   std::error_code ec;
-  if (const fs::path thumbnail = ThumbnailFile(entry.folder); !thumbnail.empty()) fs::remove(thumbnail, ec);
+  if (const fs::path thumbnail = ThumbnailFile(entry.folder, entry.id); !thumbnail.empty()) fs::remove(thumbnail, ec);
   return true;
 }
 
 // Asks for the player's campaign's new title and gives it.
-void RenameCampaign(const LibraryEntry& entry, const LibraryState& state, const std::vector<LibraryEntry>& entries,
+void RenameCampaign(const LibraryEntry& entry, const LibraryState& state, std::vector<LibraryEntry>& entries,
                     std::vector<uint16_t>& frame, bool& quit) {
   Dialog rename;
   rename.heading = "Rename";
@@ -459,12 +464,24 @@ std::vector<LibraryEntry> GatherLibrary() {
     entry.title = described ? manifest.title : c.name;
     // Made by the player: the import's manifest, not a package's.
     entry.own = described && manifest.tool.rfind("tessera ", 0) == 0;
-    entry.levels = content::CampaignLevelCount(HostPathString(c.folder));
-    entry.won = std::min(LevelsWon(c.folder), entry.levels);
-    entry.thumbnail = Thumbnail(c.folder);
+    // A manifest counts the levels (the import and the maker keep it up to
+    // date); other campaigns' scripts are read.
+    entry.levels = described && manifest.levels > 0 ? manifest.levels
+                                                    : content::CampaignLevelCount(HostPathString(c.folder));
+    entry.id = CampaignId(c.folder);
+    entry.won = std::min(LevelsWon(c.folder, entry.id), entry.levels);
     entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+void ReadShownThumbnails(std::vector<LibraryEntry>& entries, const LibraryState& state) {
+  const size_t last = std::min(entries.size(), static_cast<size_t>(std::max(0, state.top + LIBRARY_ROWS_SHOWN)));
+  for (size_t i = static_cast<size_t>(std::max(0, state.top)); i < last; ++i)
+    if (!entries[i].thumbnailRead) {
+      entries[i].thumbnail = Thumbnail(entries[i].folder, entries[i].id);
+      entries[i].thumbnailRead = true;
+    }
 }
 
 LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryEntry* appendTo) {
@@ -586,6 +603,7 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
         case LibraryStep::None: break;
       }
     }
+    ReadShownThumbnails(entries, state);
     DrawLibrary(state, entries, frame.data());
     Show(frame);
   }

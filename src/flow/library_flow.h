@@ -24,9 +24,12 @@ struct LibraryOptions {
 };
 void SetLibraryOptions(const LibraryOptions& options);
 
-// Every campaign found, with its thumbnail (from the cache, made there when
-// missing), title and progress.
+// Every campaign found, with its title and progress; thumbnails are read
+// when their rows are shown.
 std::vector<LibraryEntry> GatherLibrary();
+// The thumbnails of the rows `state` shows, from the cache (made there when
+// missing); each campaign's once.
+void ReadShownThumbnails(std::vector<LibraryEntry>& entries, const LibraryState& state);
 
 // The library, with the campaign in `selected` chosen (none: the first), until
 // the player plays one, goes back or quits. Pictures dropped onto it, or its

@@ -15,7 +15,7 @@ constexpr int kLeft = 60;
 constexpr int kWidth = 680;
 constexpr int kFirstRowY = 80;
 constexpr int kRowHeight = 74;
-constexpr int kVisibleRows = 6;
+constexpr int kVisibleRows = LIBRARY_ROWS_SHOWN;
 constexpr int kThumb = 64;
 constexpr int kTitleX = kLeft + kThumb + 20;
 constexpr int kMakeX = kLeft, kMakeY = kFirstRowY + kVisibleRows * kRowHeight + 10, kMakeW = 330, kMakeH = 40;

@@ -16,7 +16,9 @@ namespace tessera {
 struct LibraryEntry {
   std::string title;  // UTF-8
   std::filesystem::path folder;
-  ImagePtr thumbnail;  // null: none could be made
+  std::string id;      // the campaign's id, which names its saves' and thumbnail's places
+  ImagePtr thumbnail;  // null: not read yet, or none could be made
+  bool thumbnailRead = false;
   int won = 0;
   int levels = 0;
   bool own = false;  // made by the player
@@ -39,6 +41,8 @@ enum class LibraryStep { None, Play, Make, Open, Back, Quit, AddPictures, Rename
 enum LibraryAction { kActionAdd, kActionRename, kActionDelete, kActionCount };
 // The selected own campaign's action button at a frame position, or -1.
 int LibraryActionAt(const LibraryState& state, int x, int y);
+
+constexpr int LIBRARY_ROWS_SHOWN = 6;
 
 // The row at a frame position: a campaign's index, `count` for the make
 // button, `count` + 1 for "Open...", or -1.

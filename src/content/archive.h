@@ -1,6 +1,8 @@
 #pragma once
 // The picture archive: a count, always 300 index entries of 136 bytes (name,
 // offset, reserved), then the members, each a whole BMP file.
+#include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,9 +33,45 @@ struct ArchiveEntry {
 // Reads the index of an archive and checks every used entry against the file;
 // false with `error` when the count, a name or an offset cannot be trusted.
 bool ReadArchiveIndex(const Bytes& file, std::vector<ArchiveEntry>& entries, std::string& error);
+// The same from the head of an archive file of `fileSize` bytes: `head` holds
+// its first `headSize` bytes (the whole index when the file is that long).
+bool ReadArchiveIndex(const uint8_t* head, size_t headSize, uint64_t fileSize, std::vector<ArchiveEntry>& entries,
+                      std::string& error);
 
 // The member's bytes (from its offset to its computed end).
 Bytes MemberBytes(const Bytes& file, const ArchiveEntry& entry);
 
+
+// An archive written to a file one member at a time, for archives too large to
+// build in memory: the index is reserved at the head and filled in by Finish.
+// The members and their checks are those of PackArchive, so the same members
+// give the same bytes. The file is left where it is on every failure (and when
+// the writer goes before Finish); whoever named it removes it.
+class ArchiveFileWriter {
+ public:
+  ArchiveFileWriter() = default;
+  ~ArchiveFileWriter();
+  ArchiveFileWriter(const ArchiveFileWriter&) = delete;
+  ArchiveFileWriter& operator=(const ArchiveFileWriter&) = delete;
+
+  bool Create(const std::string& path, std::string& error);
+  bool Add(const std::string& name, const Bytes& data, std::string& error);
+  // A member copied from `size` bytes at `offset` of an open file, a piece at
+  // a time.
+  bool Copy(const std::string& name, std::FILE* from, uint64_t offset, uint64_t size, std::string& error);
+  size_t Count() const { return index_.size(); }
+  // Writes the index and closes the file.
+  bool Finish(std::string& error);
+
+ private:
+  bool Begin(const std::string& name, uint64_t size, std::string& error);
+  bool Write(const void* bytes, size_t size, std::string& error);
+
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  std::vector<std::pair<std::string, uint32_t>> index_;  // name, offset
+  std::set<std::string> seen_;
+  uint64_t end_ = ARCHIVE_HEADER_SIZE;
+};
 
 }  // namespace tessera::content

@@ -22,6 +22,7 @@
 #include "gfx/bmp.h"
 #include "platform/codecs.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 
 namespace tessera::content {
 
@@ -313,10 +314,19 @@ std::string Two(int n) {
 }
 
 // Where the pictures of the picture folder are kept: members of one archive, or
-// loose files.
+// loose files. New pictures are written as they are made, so that no more than
+// one is held at a time: a packaged game's archive is rewritten into a file
+// beside it (its members copied one at a time, the new ones after them) that
+// takes its place in Commit; a loose game's pictures are written in place.
+// Whatever was written goes again unless Commit was reached.
 class PictureStore {
  public:
   explicit PictureStore(const GameFolder& g) : g_(g) {}
+  ~PictureStore() {
+    if (!committed_) Discard();
+  }
+  PictureStore(const PictureStore&) = delete;
+  PictureStore& operator=(const PictureStore&) = delete;
 
   bool Open(std::string& error) {
     if (!g_.packaged) return true;
@@ -327,15 +337,19 @@ class PictureStore {
               "), which is not a picture archive";
       return false;
     }
-    Bytes file;
-    if (!ReadHostFile(g_.Host(archive_), file)) return true;  // a new archive
-    std::vector<ArchiveEntry> entries;
+    old_.reset(HostOpen(g_.Host(archive_), "rb"));
+    uint64_t size = 0;
+    Bytes head;
+    if (!old_ || !HostFileSize(old_.get(), size) || !ReadAt(0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head)) {
+      old_.reset();
+      return true;  // a new archive
+    }
     std::string why;
-    if (!ReadArchiveIndex(file, entries, why)) {
+    if (!ReadArchiveIndex(head.data(), head.size(), size, entries_, why)) {
       error = archive_ + ": " + why;
       return false;
     }
-    for (const ArchiveEntry& e : entries) members_.push_back({e.name, MemberBytes(file, e)});
+    for (const ArchiveEntry& e : entries_) names_.insert(e.name);
     return true;
   }
 
@@ -344,47 +358,144 @@ class PictureStore {
       std::error_code ec;
       return fs::exists(HostFsPath(g_.Host(g_.picturePath + "\\" + name)), ec);
     }
-    for (const ArchiveMember& m : members_)
-      if (m.name == name) return true;
-    for (const ArchiveMember& m : added_)
-      if (m.name == name) return true;
-    return false;
+    return names_.count(name) > 0;
   }
 
-  void Add(const std::string& name, Bytes data) { added_.push_back({name, std::move(data)}); }
-  size_t Count() const { return members_.size() + added_.size(); }
-  const std::string& Archive() const { return archive_; }
-
-  bool Write(std::string& error) {
+  bool Add(const std::string& name, const Bytes& data, std::string& error) {
     if (!g_.packaged) {
-      for (const ArchiveMember& m : added_) {
-        std::string path = g_.Host(g_.picturePath + "\\" + m.name);
-        if (!WriteHostFile(path, m.data)) {
-          error = "cannot write " + path;
-          return false;
-        }
+      std::string path = g_.Host(g_.picturePath + "\\" + name);
+      if (!WriteHostFile(path, data)) {
+        error = "cannot write " + path;
+        return false;
       }
+      written_.push_back(path);
+      ++added_;
       return true;
     }
-    std::vector<ArchiveMember> all = members_;
-    all.insert(all.end(), added_.begin(), added_.end());
-    Bytes packed;
-    if (!PackArchive(all, packed, error)) {
+    if (!writer_ && !Start(error)) return false;
+    if (!writer_->Add(name, data, error)) {
       error = archive_ + ": " + error;
       return false;
     }
-    if (!WriteHostFile(g_.Host(archive_), packed)) {
-      error = "cannot write " + g_.Host(archive_);
-      return false;
+    names_.insert(name);
+    ++added_;
+    return true;
+  }
+
+  size_t Count() const { return entries_.size() + added_; }
+  const std::string& Archive() const { return archive_; }
+
+  bool Commit(std::string& error) {
+    if (g_.packaged) {
+      if (!writer_ && !Start(error)) return false;
+      if (!writer_->Finish(error)) {
+        error = archive_ + ": " + error;
+        return false;
+      }
+      writer_.reset();
+      old_.reset();  // a file still open cannot be replaced everywhere
+      if (!HostReplace(temporary_, g_.Host(archive_))) {
+        error = "cannot write " + g_.Host(archive_);
+        return false;
+      }
     }
+    committed_ = true;
     return true;
   }
 
  private:
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+
+  bool ReadAt(uint64_t position, uint64_t size, Bytes& out) {
+    out.resize(static_cast<size_t>(size));
+    for (size_t done = 0; done < out.size();) {
+      const int64_t got = HostReadAt(old_.get(), position + done, out.data() + done, out.size() - done);
+      if (got <= 0) return false;
+      done += static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+  // The new archive beside the old one, with the old members in their order.
+  bool Start(std::string& error) {
+    temporary_ = g_.Host(archive_) + ".part" + std::to_string(CurrentProcessId());
+    writer_ = std::make_unique<ArchiveFileWriter>();
+    if (!writer_->Create(temporary_, error)) return false;
+    for (const ArchiveEntry& e : entries_)
+      if (!writer_->Copy(e.name, old_.get(), e.offset, e.size, error)) {
+        error = archive_ + ": " + error;
+        return false;
+      }
+    return true;
+  }
+
+  void Discard() {
+    if (writer_ || !temporary_.empty()) {
+      writer_.reset();
+      HostRemove(temporary_);
+    }
+    for (auto it = written_.rbegin(); it != written_.rend(); ++it) HostRemove(*it);
+  }
+
   const GameFolder& g_;
   std::string archive_;
-  std::vector<ArchiveMember> members_;
-  std::vector<ArchiveMember> added_;
+  std::unique_ptr<std::FILE, FileCloser> old_;
+  std::vector<ArchiveEntry> entries_;
+  std::set<std::string> names_;  // of the archive, old and new
+  size_t added_ = 0;
+  std::unique_ptr<ArchiveFileWriter> writer_;
+  std::string temporary_;
+  std::vector<std::string> written_;  // loose pictures
+  bool committed_ = false;
+};
+
+// What a folder held before a game was made in it, so that a game made there
+// and not kept goes again without anything that was there before.
+class MadeGame {
+ public:
+  MadeGame() = default;
+  ~MadeGame() { Remove(); }
+  MadeGame(const MadeGame&) = delete;
+  MadeGame& operator=(const MadeGame&) = delete;
+
+  bool Make(const std::string& dir, bool loose, const std::string& id, std::string& error) {
+    Remove();
+    dir_ = dir;
+    std::error_code ec;
+    const fs::path root = HostFsPath(dir);
+    existed_ = fs::exists(root, ec);
+    before_.clear();
+    if (existed_)
+      for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+           it.increment(ec))
+        before_.insert(it->path());
+    return MakeEmptyGame(dir, DemoLanguage::English, loose, error, id);
+  }
+  void Keep() { dir_.clear(); }
+
+  void Remove() {
+    if (dir_.empty()) return;
+    std::error_code ec;
+    const fs::path root = HostFsPath(dir_);
+    dir_.clear();
+    if (!existed_) {
+      fs::remove_all(root, ec);
+      return;
+    }
+    std::vector<fs::path> made;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+      if (!before_.count(it->path())) made.push_back(it->path());
+    // Deepest first: a folder's files before the folder.
+    for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove_all(*it, ec);
+  }
+
+ private:
+  std::string dir_;  // empty: nothing to remove
+  bool existed_ = false;
+  std::set<fs::path> before_;
 };
 
 // The levels a new game can reach, and the keys through which they end it.
@@ -433,18 +544,248 @@ Chain ReadChain(const GameFolder& g, const std::string& scriptText) {
   return c;
 }
 
+// One import into one folder, a picture at a time: the game is looked at (and
+// made, in a folder that holds none) when the first picture has been read, each
+// picture's layers are written as it is made, and the script, the manifest and
+// the pictures are put in place by Finish. An import that does not reach it
+// leaves the folder as it was.
+class Import {
+ public:
+  Import(const ImportOptions& o, ImportReport& report, std::FILE* progress)
+      : o_(o), report_(report), progress_(progress) {}
+
+  // `candidates`: the pictures left to read, this one included.
+  bool Begin(size_t candidates, std::string& error) {
+    g_.dir = o_.dir;
+    std::error_code ec;
+    fresh_ = !fs::exists(HostFsPath(HostPath(o_.dir + "/System.ini")), ec);
+    ClearProfileCache();
+    if (fresh_) {
+      g_.language = DemoLanguage::English;  // the game made below
+      g_.asciiOnly = true;
+    } else {
+      ReadGameFolder(g_);
+    }
+    if (!EncodeForLanguage(o_.title, g_.language, title_) || (g_.asciiOnly && title_ != o_.title)) {
+      error = "--title '" + o_.title + "' cannot be written in this game's language";
+      return false;
+    }
+    if (!TitleFits(1, error)) return false;
+    if (!fresh_) return Prepare(candidates, error);
+    if (progress_) std::fprintf(progress_, "%s holds no game: making one\n", o_.dir.c_str());
+    if (!MakeFresh(false, error) || !Prepare(candidates, error)) return false;
+    // More pictures than one archive holds: a game of loose pictures instead.
+    if (Needed(candidates) <= static_cast<size_t>(ARCHIVE_MAX_MEMBERS)) return true;
+    store_.reset();
+    return MakeFresh(true, error) && Prepare(candidates, error);
+  }
+
+  bool Add(size_t index, const Canvas& solution, std::string& error) {
+    ++readable_;
+    // A packaged game whose archive cannot take them all: only counted, for
+    // the refusal at the end.
+    if (full_ || (g_.packaged && Needed(readable_) > static_cast<size_t>(ARCHIVE_MAX_MEMBERS))) {
+      full_ = true;
+      return true;
+    }
+    const std::string& level = names_[report_.levels.size()];
+    if (!store_->Add(level + "_0.bmp", solution.EncodeBmp(), error)) return false;
+    for (int k = 1; k < o_.layers; ++k)
+      if (!store_->Add(level + "_" + std::to_string(k) + ".bmp", MakePictureDecoy(solution, k, o_.pieces).EncodeBmp(),
+                       error))
+        return false;
+    report_.levels.push_back(level);
+    if (progress_)
+      std::fprintf(progress_, "[%zu/%zu] %s: %s, %d layers of %d-pixel pieces\n", index + 1, o_.images.size(),
+                   o_.images[index].c_str(), level.c_str(), o_.layers, o_.pieces);
+    return true;
+  }
+
+  bool Finish(std::string& error) {
+    if (full_) {
+      error = store_->Archive() + " would hold " + std::to_string(Needed(readable_)) + " pictures; it takes " +
+              std::to_string(ARCHIVE_MAX_MEMBERS) + ": import fewer pictures or layers";
+      return false;
+    }
+    if (!TitleFits(report_.levels.size(), error)) return false;
+    std::error_code ec;
+    std::string music = chain_.music;
+    if (music.empty() || !fs::exists(HostFsPath(g_.Host(g_.musicPath + "\\" + music)), ec)) music = "Gallery.wav";
+    std::string musicFile = g_.Host(g_.musicPath + "\\" + music);
+    if (!fs::exists(HostFsPath(musicFile), ec) && !WriteHostFile(musicFile, EncodeWav(MakeMusicLoop(music)))) {
+      error = "cannot write " + musicFile;
+      return false;
+    }
+
+    const std::vector<std::string>& levels = report_.levels;
+    std::string eol = script_.find("\r\n") != std::string::npos || script_.empty() ? "\r\n" : "\n";
+    std::string sections;
+    for (size_t i = 0; i < levels.size(); ++i) {
+      const std::string& level = levels[i];
+      auto line = [&](const std::string& key, const std::string& value) { sections += key + "=" + value + eol; };
+      sections += eol + "[" + level + "]" + eol;
+      std::string levelName = title_ + " " + std::to_string(i + 1);
+      // Words kept whole where the game draws the title, in a language with spaces.
+      if (g_.language == DemoLanguage::English && IsSingleByteText(levelName))
+        levelName = KeepWordsWhole(levelName, LevelTitlePlace());
+      line("LevelName", levelName);
+      line("BGMusicName", music);
+      line("BlendPictureNum", std::to_string(o_.layers));
+      for (int k = 0; k < o_.layers; ++k) line("BlendPicture" + Two(k), level + "_" + std::to_string(k));
+      line("SplitSize", std::to_string(o_.pieces));
+      line("LimitedTime", std::to_string(ImportTimeLimit(o_)));
+      line("StoneRation", std::to_string(o_.stones));
+      line("StaticSpiderNum", "0");
+      line("DynamicSpiderNum", std::to_string(o_.spiders));
+      line("TalkerHeadNum", "0");
+      line("BeginTalkNum", "0");
+      line("EndTalkNum", "0");
+      line("Goto", i + 1 < levels.size() ? levels[i + 1] : "GameEnd");
+      line("SelectionTalkNum", "0");
+      line("EndPlay", "");
+    }
+    std::string script = script_;
+    for (const auto& [section, key] : chain_.ends) {
+      if (!ReplaceProfileValue(script, section, key, levels.front())) {
+        error = g_.scriptFile + ": cannot find " + section + ":" + key + " to chain the new levels";
+        return false;
+      }
+      report_.chained.push_back(section + ":" + key);
+    }
+    if (!script.empty() && script.back() != '\n') script += eol;
+    script += sections;
+
+    // Pictures first: should the script fail to be written, the game still plays
+    // as before, with a few pictures nothing names.
+    if (!store_->Commit(error)) return false;
+    if (!WriteHostFile(g_.Host(g_.scriptFile), script)) {
+      error = "cannot write " + g_.Host(g_.scriptFile);
+      return false;
+    }
+    if (fresh_) {
+      Manifest manifest;
+      manifest.format = PACKAGE_FORMAT;
+      manifest.title = o_.campaignTitle.empty() ? o_.title : o_.campaignTitle;
+      manifest.language = "English";
+      manifest.levels = static_cast<int>(levels.size());
+      manifest.id = ReadProfileString("setting", "CampaignId", "", 128, g_.Host("System.ini"));
+      manifest.tool = std::string("tessera ") + VersionText();
+      std::string why;
+      const std::string text = FormatManifest(manifest);
+      if (!ParseManifest(text, manifest, why) || !WriteHostFile(g_.Host(PACKAGE_MANIFEST), text)) {
+        error = "cannot write " + g_.Host(PACKAGE_MANIFEST) + (why.empty() ? "" : ": " + why);
+        return false;
+      }
+    } else if (Manifest manifest; ReadFolderManifest(o_.dir, manifest)) {
+      // Levels added to a described campaign: its manifest counts them too.
+      manifest.levels += static_cast<int>(levels.size());
+      const std::string text = FormatManifest(manifest);
+      if (!WriteHostFile(g_.Host(PACKAGE_MANIFEST), text)) {
+        error = "cannot write " + g_.Host(PACKAGE_MANIFEST);
+        return false;
+      }
+    }
+    made_.Keep();
+    ClearProfileCache();
+    return true;
+  }
+
+ private:
+  bool TitleFits(size_t levels, std::string& error) const {
+    if (title_.size() + 1 + std::to_string(levels).size() <= static_cast<size_t>(MAX_TITLE_BYTES)) return true;
+    error = "--title '" + o_.title + "' is too long in this game's code page";
+    return false;
+  }
+
+  bool MakeFresh(bool loose, std::string& error) {
+    if (!made_.Make(o_.dir, loose, o_.campaignId, error)) return false;
+    ClearProfileCache();
+    ReadGameFolder(g_);
+    return true;
+  }
+
+  // The archive's members with `levels` more levels.
+  size_t Needed(size_t levels) const { return base_ + levels * static_cast<size_t>(o_.layers); }
+
+  // Reads the game's script and pictures, names the levels `candidates`
+  // pictures would make and adds the board sprites the game lacks.
+  bool Prepare(size_t candidates, std::string& error) {
+    Bytes scriptBytes;
+    if (!ReadHostFile(g_.Host(g_.scriptFile), scriptBytes)) {
+      error = "the game's level script " + g_.scriptFile + " cannot be read";
+      return false;
+    }
+    script_.assign(scriptBytes.begin(), scriptBytes.end());
+    chain_ = ReadChain(g_, script_);
+    bool hasFirst = chain_.sections.count("level00") > 0;
+    if (hasFirst && chain_.ends.empty()) {
+      error = "no level of " + g_.scriptFile + " ends the game, so there is nothing to follow";
+      return false;
+    }
+    store_ = std::make_unique<PictureStore>(g_);
+    if (!store_->Open(error)) return false;
+
+    // New level names: after the highest "LevelNN" already there, never a name
+    // the script or the picture folder holds.
+    int next = 0;
+    if (hasFirst)
+      for (const std::string& s : chain_.sections)
+        if (s.size() > 5 && s.compare(0, 5, "level") == 0 &&
+            s.find_first_not_of("0123456789", 5) == std::string::npos && s.size() <= 9)
+          next = std::max(next, std::stoi(s.substr(5)) + 1);
+    auto taken = [&](const std::string& name) {
+      if (chain_.sections.count(Lower(name))) return true;
+      for (int k = 0; k < o_.layers; ++k)
+        if (store_->Has(name + "_" + std::to_string(k) + ".bmp")) return true;
+      return false;
+    };
+    names_.clear();
+    for (size_t i = 0; i < candidates; ++i) {
+      std::string name;
+      do name = "Level" + Two(next++);
+      while (taken(name));
+      names_.push_back(name);
+    }
+
+    // The sprites of the board's piece size that the game lacks (a game that
+    // never used that size has none of them).
+    std::vector<ArchiveMember> sprites;
+    for (ArchiveMember& m : BoardSpriteFiles(o_.pieces))
+      if (!store_->Has(m.name)) sprites.push_back(std::move(m));
+    base_ = store_->Count() + sprites.size();
+    // A fresh game that is to be remade loose writes nothing more here.
+    if (fresh_ && g_.packaged && Needed(candidates) > static_cast<size_t>(ARCHIVE_MAX_MEMBERS)) return true;
+    for (const ArchiveMember& m : sprites)
+      if (!store_->Add(m.name, m.data, error)) return false;
+    return true;
+  }
+
+  const ImportOptions& o_;
+  ImportReport& report_;
+  std::FILE* progress_;
+  GameFolder g_;
+  bool fresh_ = false;
+  MadeGame made_;  // a game made here, removed again unless Finish keeps it
+  std::string title_;  // in the game's code page
+  std::string script_;
+  Chain chain_;
+  std::unique_ptr<PictureStore> store_;
+  std::vector<std::string> names_;  // for every picture that may be read
+  size_t base_ = 0;  // the archive's members before the levels
+  size_t readable_ = 0;
+  bool full_ = false;
+};
+
 }  // namespace
 
 bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& error, std::FILE* progress,
                     const ImportStep& step) {
   report = ImportReport{};
-  // Every picture is read before anything is written, so a folder of unreadable
-  // files leaves the game as it was.
-  struct Decoded {
-    size_t index;
-    Canvas canvas;
-  };
-  std::vector<Decoded> pictures;
+  // One picture at a time: read, made into its layers, written, dropped. The
+  // game is touched only once a picture could be read, and nothing is put in
+  // place before the last one, so a folder of unreadable files, a failure or a
+  // cancel leaves the game as it was.
+  std::unique_ptr<Import> import;
   const size_t total = o.images.size();
   for (size_t i = 0; i < total; ++i) {
     if (step && !step(i, total, o.images[i])) {
@@ -458,9 +799,13 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
       if (progress) std::fprintf(progress, "[%zu/%zu] %s: skipped, %s\n", i + 1, total, o.images[i].c_str(), why.c_str());
       continue;
     }
-    pictures.push_back({i, std::move(c)});
+    if (!import) {
+      import = std::make_unique<Import>(o, report, progress);
+      if (!import->Begin(total - report.skipped.size(), error)) return false;
+    }
+    if (!import->Add(i, c, error)) return false;
   }
-  if (pictures.empty()) {
+  if (!import) {
     error = "none of the " + std::to_string(o.images.size()) + " pictures could be read";
     return false;
   }
@@ -468,164 +813,7 @@ bool ImportPictures(const ImportOptions& o, ImportReport& report, std::string& e
     error = IMPORT_CANCELLED;
     return false;
   }
-
-  GameFolder g;
-  g.dir = o.dir;
-  std::error_code ec;
-  const bool fresh = !fs::exists(HostFsPath(HostPath(o.dir + "/System.ini")), ec);
-  ClearProfileCache();
-  if (fresh) {
-    g.language = DemoLanguage::English;  // the game made below
-    g.asciiOnly = true;
-  } else {
-    ReadGameFolder(g);
-  }
-  std::string title;
-  if (!EncodeForLanguage(o.title, g.language, title) || (g.asciiOnly && title != o.title)) {
-    error = "--title '" + o.title + "' cannot be written in this game's language";
-    return false;
-  }
-  if (title.size() + 1 + std::to_string(pictures.size()).size() > MAX_TITLE_BYTES) {
-    error = "--title '" + o.title + "' is too long in this game's code page";
-    return false;
-  }
-  if (fresh) {
-    if (progress) std::fprintf(progress, "%s holds no game: making one\n", o.dir.c_str());
-    if (!MakeEmptyGame(o.dir, DemoLanguage::English, false, error, o.campaignId)) return false;
-    ClearProfileCache();
-    ReadGameFolder(g);
-  }
-
-  Bytes scriptBytes;
-  if (!ReadHostFile(g.Host(g.scriptFile), scriptBytes)) {
-    error = "the game's level script " + g.scriptFile + " cannot be read";
-    return false;
-  }
-  std::string script(scriptBytes.begin(), scriptBytes.end());
-  Chain chain = ReadChain(g, script);
-  bool hasFirst = chain.sections.count("level00") > 0;
-  if (hasFirst && chain.ends.empty()) {
-    error = "no level of " + g.scriptFile + " ends the game, so there is nothing to follow";
-    return false;
-  }
-
-  PictureStore store(g);
-  if (!store.Open(error)) return false;
-
-  // New level names: after the highest "LevelNN" already there, never a name
-  // the script or the picture folder holds.
-  int next = 0;
-  if (hasFirst)
-    for (const std::string& s : chain.sections)
-      if (s.size() > 5 && s.compare(0, 5, "level") == 0 &&
-          s.find_first_not_of("0123456789", 5) == std::string::npos && s.size() <= 9)
-        next = std::max(next, std::stoi(s.substr(5)) + 1);
-  auto taken = [&](const std::string& name) {
-    if (chain.sections.count(Lower(name))) return true;
-    for (int k = 0; k < o.layers; ++k)
-      if (store.Has(name + "_" + std::to_string(k) + ".bmp")) return true;
-    return false;
-  };
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    std::string name;
-    do name = "Level" + Two(next++);
-    while (taken(name));
-    report.levels.push_back(name);
-  }
-
-  // The sprites of the board's piece size that the game lacks (a game that
-  // never used that size has none of them).
-  for (ArchiveMember& m : BoardSpriteFiles(o.pieces))
-    if (!store.Has(m.name)) store.Add(m.name, std::move(m.data));
-  if (g.packaged && store.Count() + pictures.size() * o.layers > static_cast<size_t>(ARCHIVE_MAX_MEMBERS)) {
-    error = store.Archive() + " would hold " + std::to_string(store.Count() + pictures.size() * o.layers) +
-            " pictures; it takes " + std::to_string(ARCHIVE_MAX_MEMBERS) + ": import fewer pictures or layers";
-    return false;
-  }
-
-  std::string music = chain.music;
-  if (music.empty() || !fs::exists(HostFsPath(g.Host(g.musicPath + "\\" + music)), ec)) music = "Gallery.wav";
-  std::string musicFile = g.Host(g.musicPath + "\\" + music);
-  if (!fs::exists(HostFsPath(musicFile), ec) && !WriteHostFile(musicFile, EncodeWav(MakeMusicLoop(music)))) {
-    error = "cannot write " + musicFile;
-    return false;
-  }
-
-  std::string eol = script.find("\r\n") != std::string::npos || script.empty() ? "\r\n" : "\n";
-  std::string sections;
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    const std::string& level = report.levels[i];
-    const Canvas& solution = pictures[i].canvas;
-    store.Add(level + "_0.bmp", solution.EncodeBmp());
-    for (int k = 1; k < o.layers; ++k)
-      store.Add(level + "_" + std::to_string(k) + ".bmp", MakePictureDecoy(solution, k, o.pieces).EncodeBmp());
-    if (progress)
-      std::fprintf(progress, "[%zu/%zu] %s: %s, %d layers of %d-pixel pieces\n", pictures[i].index + 1, total,
-                   o.images[pictures[i].index].c_str(), level.c_str(), o.layers, o.pieces);
-    auto line = [&](const std::string& key, const std::string& value) { sections += key + "=" + value + eol; };
-    sections += eol + "[" + level + "]" + eol;
-    std::string levelName = title + " " + std::to_string(i + 1);
-    // Words kept whole where the game draws the title, in a language with spaces.
-    if (g.language == DemoLanguage::English && IsSingleByteText(levelName))
-      levelName = KeepWordsWhole(levelName, LevelTitlePlace());
-    line("LevelName", levelName);
-    line("BGMusicName", music);
-    line("BlendPictureNum", std::to_string(o.layers));
-    for (int k = 0; k < o.layers; ++k) line("BlendPicture" + Two(k), level + "_" + std::to_string(k));
-    line("SplitSize", std::to_string(o.pieces));
-    line("LimitedTime", std::to_string(ImportTimeLimit(o)));
-    line("StoneRation", std::to_string(o.stones));
-    line("StaticSpiderNum", "0");
-    line("DynamicSpiderNum", std::to_string(o.spiders));
-    line("TalkerHeadNum", "0");
-    line("BeginTalkNum", "0");
-    line("EndTalkNum", "0");
-    line("Goto", i + 1 < pictures.size() ? report.levels[i + 1] : "GameEnd");
-    line("SelectionTalkNum", "0");
-    line("EndPlay", "");
-  }
-  for (const auto& [section, key] : chain.ends) {
-    if (!ReplaceProfileValue(script, section, key, report.levels.front())) {
-      error = g.scriptFile + ": cannot find " + section + ":" + key + " to chain the new levels";
-      return false;
-    }
-    report.chained.push_back(section + ":" + key);
-  }
-  if (!script.empty() && script.back() != '\n') script += eol;
-  script += sections;
-
-  // Pictures first: should the script fail to be written, the game still plays
-  // as before, with a few pictures nothing names.
-  if (!store.Write(error)) return false;
-  if (!WriteHostFile(g.Host(g.scriptFile), script)) {
-    error = "cannot write " + g.Host(g.scriptFile);
-    return false;
-  }
-  if (fresh) {
-    Manifest manifest;
-    manifest.format = PACKAGE_FORMAT;
-    manifest.title = o.campaignTitle.empty() ? o.title : o.campaignTitle;
-    manifest.language = "English";
-    manifest.levels = static_cast<int>(pictures.size());
-    manifest.id = ReadProfileString("setting", "CampaignId", "", 128, g.Host("System.ini"));
-    manifest.tool = std::string("tessera ") + VersionText();
-    std::string why;
-    const std::string text = FormatManifest(manifest);
-    if (!ParseManifest(text, manifest, why) || !WriteHostFile(g.Host(PACKAGE_MANIFEST), text)) {
-      error = "cannot write " + g.Host(PACKAGE_MANIFEST) + (why.empty() ? "" : ": " + why);
-      return false;
-    }
-  } else if (Manifest manifest; ReadFolderManifest(o.dir, manifest)) {
-    // Levels added to a described campaign: its manifest counts them too.
-    manifest.levels += static_cast<int>(pictures.size());
-    const std::string text = FormatManifest(manifest);
-    if (!WriteHostFile(g.Host(PACKAGE_MANIFEST), text)) {
-      error = "cannot write " + g.Host(PACKAGE_MANIFEST);
-      return false;
-    }
-  }
-  ClearProfileCache();
-  return true;
+  return import->Finish(error);
 }
 
 }  // namespace tessera::content

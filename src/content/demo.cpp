@@ -202,16 +202,25 @@ bool WriteGame(const std::string& dir, DemoLanguage language, bool loose, bool w
   if (!write(loose ? "Script/ScriptEntry.txt" : "Script.dat", script)) return false;
   if (!write(loose ? "Localization/Localization.txt" : "Localization.dat", local)) return false;
 
-  PictureFolder menu{"Menu", {}}, pictures{"Picture", {}}, heads{"Head", {}};
-  for (const NamedPicture& p : MakeInterfacePictures(language)) menu.Add(p.name, p.canvas);
-  if (withLevels) AddLevelPictures(pictures);
-  AddBoardSprites(pictures);
-  for (const NamedPicture& p : MakeScenePictures(language)) pictures.Add(p.name, p.canvas);
+  // One picture folder at a time, written before the next is painted: a game
+  // is made (and a fresh import runs) in a few pictures' worth of memory.
+  {
+    PictureFolder menu{"Menu", {}};
+    for (const NamedPicture& p : MakeInterfacePictures(language)) menu.Add(p.name, p.canvas);
+    if (!WriteFolder(dir, menu, loose, error)) return false;
+  }
+  {
+    PictureFolder pictures{"Picture", {}};
+    if (withLevels) AddLevelPictures(pictures);
+    AddBoardSprites(pictures);
+    for (const NamedPicture& p : MakeScenePictures(language)) pictures.Add(p.name, p.canvas);
+    if (!WriteFolder(dir, pictures, loose, error)) return false;
+  }
+  PictureFolder heads{"Head", {}};
   const std::pair<const char*, Face> faces[] = {
       {"Mira", Face::Painter}, {"Tomas", Face::Keeper}, {"Wisp", Face::Wisp}, {"Raven", Face::Raven}};
   for (const auto& [name, face] : faces) heads.Add(std::string(name) + ".bmp", PaintPortrait(face));
-  for (const PictureFolder* f : {&menu, &pictures, &heads})
-    if (!WriteFolder(dir, *f, loose, error)) return false;
+  if (!WriteFolder(dir, heads, loose, error)) return false;
   for (const NamedPicture& p : MakeStartLogos(language))
     if (!WriteHostFile(dir + "/" + p.name, p.canvas.EncodeBmp())) {
       error = "cannot write " + dir + "/" + p.name;

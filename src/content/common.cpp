@@ -30,6 +30,16 @@ bool ReadHostFile(const std::string& path, Bytes& out) {
   return !in.bad();
 }
 
+bool ReadHostFileRange(std::FILE* file, uint64_t position, uint64_t size, Bytes& out) {
+  out.resize(static_cast<size_t>(size));
+  for (size_t done = 0; done < out.size();) {
+    const int64_t got = HostReadAt(file, position + done, out.data() + done, out.size() - done);
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
+}
+
 bool MakeHostDirs(const std::string& path) {
   std::error_code ec;
   if (path.empty()) return true;

@@ -3,6 +3,7 @@
 // host, and an RGB canvas the generators paint into.
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ bool ReadHostFile(const std::string& path, Bytes& out);
 bool WriteHostFile(const std::string& path, const Bytes& bytes);
 bool WriteHostFile(const std::string& path, const std::string& text);
 bool MakeHostDirs(const std::string& path);
+// `size` bytes at `position` of an open file (a member of an archive read
+// without the rest); false unless all of them could be read.
+bool ReadHostFileRange(std::FILE* file, uint64_t position, uint64_t size, Bytes& out);
 std::string BaseName(const std::string& path);
 // Text from a file as it may be printed: control bytes, and with
 // `escapeHighBytes` every byte from 0x80 too, shown as \xNN so hostile data

@@ -340,7 +340,8 @@ class PictureStore {
     old_.reset(HostOpen(g_.Host(archive_), "rb"));
     uint64_t size = 0;
     Bytes head;
-    if (!old_ || !HostFileSize(old_.get(), size) || !ReadAt(0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head)) {
+    if (!old_ || !HostFileSize(old_.get(), size) ||
+        !ReadHostFileRange(old_.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head)) {
       old_.reset();
       return true;  // a new archive
     }
@@ -407,16 +408,6 @@ class PictureStore {
   struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
-
-  bool ReadAt(uint64_t position, uint64_t size, Bytes& out) {
-    out.resize(static_cast<size_t>(size));
-    for (size_t done = 0; done < out.size();) {
-      const int64_t got = HostReadAt(old_.get(), position + done, out.data() + done, out.size() - done);
-      if (got <= 0) return false;
-      done += static_cast<size_t>(got);
-    }
-    return true;
-  }
 
   // The new archive beside the old one, with the old members in their order.
   bool Start(std::string& error) {

@@ -15,6 +15,7 @@
 #include "gfx/bmp.h"
 #include "media/wav.h"
 #include "platform/codecs.h"
+#include "platform/file_system.h"
 
 namespace tessera::content {
 
@@ -240,7 +241,11 @@ class Linter {
   std::string beginLevel_;
   std::string script_, local_;
   std::vector<std::string> sections_;  // in file order, as written
-  std::map<std::string, Bytes> archives_;
+  // The archives are read a member at a time: a full one is hundreds of MB.
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::map<std::string, std::unique_ptr<std::FILE, FileCloser>> archives_;
   std::map<std::string, std::vector<ArchiveEntry>> indexes_;
   std::set<std::string> badArchives_;
   std::set<std::string> wrapChecked_;  // "file:section:key", each text once
@@ -331,13 +336,16 @@ bool Linter::LoadPicture(const std::string& composed, Bytes& out, std::string& w
                         : composed.find("Script\\") != std::string::npos  ? "Script.dat"
                                                                           : "Localization.dat";
   if (!archives_.count(archive) && !badArchives_.count(archive)) {
-    Bytes file;
+    std::unique_ptr<std::FILE, FileCloser> file(HostOpen(Host(archive), "rb"));
+    uint64_t size = 0;
+    Bytes head;
     std::vector<ArchiveEntry> entries;
     std::string error;
-    if (!ReadHostFile(Host(archive), file)) {
+    if (!file || !HostFileSize(file.get(), size) ||
+        !ReadHostFileRange(file.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head)) {
       Add(Severity::Error, archive, "", "", "archive missing");
       badArchives_.insert(archive);
-    } else if (!ReadArchiveIndex(file, entries, error)) {
+    } else if (!ReadArchiveIndex(head.data(), head.size(), size, entries, error)) {
       Add(Severity::Error, archive, "", "", "broken archive: " + error);
       badArchives_.insert(archive);
     } else {
@@ -353,8 +361,9 @@ bool Linter::LoadPicture(const std::string& composed, Bytes& out, std::string& w
   std::string member = cut == std::string::npos ? composed : composed.substr(cut + 1);
   for (const ArchiveEntry& e : indexes_[archive])
     if (e.name == member) {
-      out = MemberBytes(archives_[archive], e);
-      return true;
+      if (ReadHostFileRange(archives_[archive].get(), e.offset, e.size, out)) return true;
+      why = "member " + member + " of " + archive + " cannot be read";
+      return false;
     }
   why = "member " + member + " not in " + archive;
   return false;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -407,13 +408,21 @@ std::vector<uint8_t> MakeThumbnail(const std::string& dir) {
   if (name.empty()) return {};
   Bytes bmp;
   if (packaged) {
-    Bytes archive;
+    // Only the index and the one member are read: a full archive is over 200 MB.
+    struct Closer {
+      void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> archive(HostOpen(Below(dir, "Picture.dat"), "rb"));
+    uint64_t size = 0;
+    Bytes head;
     std::vector<ArchiveEntry> index;
     std::string ignored;
-    if (!ReadHostFile(Below(dir, "Picture.dat"), archive) || !ReadArchiveIndex(archive, index, ignored))
+    if (!archive || !HostFileSize(archive.get(), size) ||
+        !ReadHostFileRange(archive.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head) ||
+        !ReadArchiveIndex(head.data(), head.size(), size, index, ignored))
       return {};
     for (const ArchiveEntry& e : index)
-      if (Lower(e.name) == Lower(name + ".bmp")) bmp = MemberBytes(archive, e);
+      if (Lower(e.name) == Lower(name + ".bmp") && !ReadHostFileRange(archive.get(), e.offset, e.size, bmp)) return {};
   } else if (!ReadHostFile(Below(dir, pictures + "\\" + name + ".bmp"), bmp)) {
     return {};
   }

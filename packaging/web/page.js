@@ -273,6 +273,16 @@
     window.addEventListener("keyup", (e) => {
       if (playing && e.key === "Enter" && e.altKey) e.stopImmediatePropagation();
     }, {capture: true});
+    // The game follows the pointer once it saw it enter the canvas; a pointer
+    // already resting there when the game starts (or a finger, below) never
+    // entered, so its first move says so.
+    let pointerIn = false;
+    window.addEventListener("mousemove", (e) => {
+      if (!playing || pointerIn || e.target !== canvas) return;
+      pointerIn = true;
+      canvas.dispatchEvent(new MouseEvent("mouseenter", {clientX: e.clientX, clientY: e.clientY, view: window}));
+    }, {capture: true});
+    canvas.addEventListener("mouseleave", () => { pointerIn = false; });
     // Touch: a tap is a left click where it lands, a press held half a second
     // a right click. The game sees mouse events only.
     let touch = null;

@@ -109,7 +109,9 @@ async function click(page, fx, fy) {
     });
     page.on("pageerror", (e) => errors.push(String(e)));
     page.on("requestfailed", (r) => errors.push("request failed: " + r.url()));
-    await page.setViewport({width: 800, height: 680, hasTouch: true});
+    // A mouse first: with touch emulated, Chromium turns the mouse into a
+    // finger, which moves nothing until it presses.
+    await page.setViewport({width: 800, height: 680, hasTouch: false});
     await page.goto(url, {waitUntil: "load"});
     const english = await page.waitForSelector("#choices button", {timeout: 60000});
     await english.click();
@@ -172,12 +174,15 @@ async function click(page, fx, fy) {
     void playing;
 
     // A tap with a finger: the page makes it a left click.
+    // A finger now (through the protocol: puppeteer's own switch reloads the page).
+    await cdp.send("Emulation.setTouchEmulationEnabled", {enabled: true, maxTouchPoints: 1});
     const tapAt = await at(page, 470, 320);
     const beforeTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-before.png"));
     await page.touchscreen.tap(tapAt.x, tapAt.y);
     await sleep(800);
     const afterTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-after.png"));
     check(pixelsApart(beforeTap, afterTap) > 0, "a touch tap turns a piece");
+    await cdp.send("Emulation.setTouchEmulationEnabled", {enabled: false});
 
     // Saved in slot 1 (the play screen's save button, the first slot, yes),
     // then the page reloaded: the save comes back from IndexedDB.

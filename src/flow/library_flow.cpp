@@ -403,15 +403,11 @@ void RenameCampaign(const LibraryEntry& entry, const LibraryState& state, std::v
   }
 }
 
-// "Open..." in the library: a package shown on its card and installed, or a
-// campaign's folder copied into the player's campaigns. The campaign now in
-// the player's folder, or empty with `message` saying why not (nothing when
-// the player cancelled); `quit` when the window was closed.
-fs::path OpenFromLibrary(std::string& message, bool& quit) {
-  const BrowserOutcome chosen = RunOpenBrowser(PicturesFolder());
-  quit = chosen.kind == BrowserOutcome::Quit;
-  if (chosen.kind != BrowserOutcome::Chosen || chosen.paths.empty()) return {};
-  const std::string& path = chosen.paths.front();
+// A package opened in the library (chosen with "Open..." or dropped onto it)
+// shown on its card and installed, or a campaign's folder copied into the
+// player's campaigns. The campaign now in the player's folder, or empty with
+// `message` saying why not (nothing when the player cancelled).
+fs::path OpenInLibrary(const std::string& path, std::string& message) {
   fs::path installed;
   std::string why;
   if (content::IsPackagePath(path)) {
@@ -448,6 +444,15 @@ fs::path OpenFromLibrary(std::string& message, bool& quit) {
   }
   Say("copied " + path + " into " + HostPathString(installed));
   return installed;
+}
+
+// "Open...": the browser, then the campaign chosen opened; `quit` when the
+// window was closed.
+fs::path OpenFromLibrary(std::string& message, bool& quit) {
+  const BrowserOutcome chosen = RunOpenBrowser(PicturesFolder());
+  quit = chosen.kind == BrowserOutcome::Quit;
+  if (chosen.kind != BrowserOutcome::Chosen || chosen.paths.empty()) return {};
+  return OpenInLibrary(chosen.paths.front(), message);
 }
 
 }  // namespace
@@ -544,7 +549,14 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
       LibraryStep step = HandleLibraryMessage(state, m);
       if (m.kind == MessageKind::Drop) {
         if (content::IsPackagePath(m.path)) {
-          Say(m.path + ": open a package with the game (tessera FILE) or drop it onto a game");
+          // A package dropped: its card, then installed, as "Open..." does.
+          std::string message;
+          const fs::path opened = OpenInLibrary(m.path, message);
+          const int wasSelected = state.selected;
+          entries = GatherLibrary();
+          reset(opened);
+          if (opened.empty()) SelectLibraryRow(state, wasSelected);
+          state.message = message;
           continue;
         }
         pictures.push_back(m.path);

@@ -11,6 +11,7 @@
 #include "gfx/text.h"
 #include "platform/file_system.h"
 #include "screens/library.h"
+#include "screens/maker_form.h"
 #include "screens/ui_text.h"
 
 namespace tessera {
@@ -101,16 +102,6 @@ BrowserStep ConfirmStep(FileBrowserState& state, fs::path& target) {
 }
 
 void Scroll(FileBrowserState& state, int by) { state.top = std::clamp(state.top + by, 0, LastTop(state)); }
-
-Image* ToImage(const content::Canvas& canvas, ImagePtr& out) {
-  out = CreateImageForOverwrite(canvas.width, canvas.height);
-  for (int y = 0; y < canvas.height; ++y)
-    for (int x = 0; x < canvas.width; ++x) {
-      const uint8_t* p = &canvas.rgb[(static_cast<size_t>(y) * canvas.width + x) * 3];
-      out->At(x, y) = PackRgb(p[0], p[1], p[2]);
-    }
-  return out.get();
-}
 
 void DrawFolderIcon(int x, int y, uint16_t* frame) {
   FillRect(x, y + 6, 18, 6, 200, 170, 90, frame);
@@ -260,7 +251,7 @@ int MakeVisibleThumbnails(FileBrowserState& state, int most) {
     content::Canvas canvas;
     std::string problem;
     ImagePtr thumbnail;
-    if (content::LoadSquarePicture(path, kThumb, canvas, problem)) ToImage(canvas, thumbnail);
+    if (content::LoadSquarePicture(path, kThumb, canvas, problem)) thumbnail = ImageOfCanvas(canvas);
     state.thumbnails[path] = std::move(thumbnail);
     ++made;
   }

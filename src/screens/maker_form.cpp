@@ -108,17 +108,17 @@ std::string ValueText(const MakerForm& form, int option) {
 
 const char* const kOptionNames[] = {"Piece size", "Layers", "Time", "Stones", "Spiders"};
 
-Image* ToImage(const content::Canvas& canvas, ImagePtr& out) {
-  out = CreateImageForOverwrite(canvas.width, canvas.height);
+}  // namespace
+
+ImagePtr ImageOfCanvas(const content::Canvas& canvas) {
+  ImagePtr out = CreateImageForOverwrite(canvas.width, canvas.height);
   for (int y = 0; y < canvas.height; ++y)
     for (int x = 0; x < canvas.width; ++x) {
       const uint8_t* p = &canvas.rgb[(static_cast<size_t>(y) * canvas.width + x) * 3];
       out->At(x, y) = PackRgb(p[0], p[1], p[2]);
     }
-  return out.get();
+  return out;
 }
-
-}  // namespace
 
 void AddFormPictures(MakerForm& form, const std::string& path) {
   const std::vector<std::string> found = content::PicturesAt(path);
@@ -129,7 +129,7 @@ void AddFormPictures(MakerForm& form, const std::string& path) {
     entry.name = HostPathString(HostFsPath(picture).filename());
     content::Canvas canvas;
     if (content::LoadSquarePicture(picture, THUMBNAIL_SHOWN, canvas, entry.problem)) {
-      ToImage(canvas, entry.thumbnail);
+      entry.thumbnail = ImageOfCanvas(canvas);
       uint64_t hash = 1469598103934665603ull;  // FNV-1a
       for (uint8_t byte : canvas.rgb) hash = (hash ^ byte) * 1099511628211ull;
       entry.look = hash;

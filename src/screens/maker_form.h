@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "content/common.h"
 #include "gfx/image.h"
 #include "platform/platform.h"
 
@@ -46,6 +47,9 @@ constexpr int THUMBNAIL_SHOWN = 56;
 
 // Browse: "Add pictures..." was pressed, for the flow to open the file browser.
 enum class FormStep { None, Make, Cancel, Quit, Browse };
+
+// A picture decoded by the import, as the screens draw it (a thumbnail).
+ImagePtr ImageOfCanvas(const content::Canvas& canvas);
 
 // Adds the pictures at `path` (a picture, or the pictures of a folder), reading
 // each one's thumbnail; files that are no picture are named, not added.

@@ -160,7 +160,9 @@ TEST(Browse, OpenInstallsAPackageCopiesACampaignFolderAndRefusesAnotherFolder) {
   std::string script = "100 ldown\n600 lup\n1000 keydown 27\n";
   script += open(110) + "1200 keydown 35\n1210 keydown 13\n1400 keydown 13\n1500 dump installed\n";
   script += open(160) + "1700 move 500 568\n1710 ldown\n1720 lup\n1800 dump copied\n";
-  script += open(190) + "2000 keydown 40\n2010 move 500 568\n2020 ldown\n2030 lup\n2100 dump refused\n2200 quit\n";
+  script += open(190) + "2000 keydown 40\n2010 move 500 568\n2020 ldown\n2030 lup\n2100 dump refused\n";
+  // The package dropped onto the library: its card again, Enter installs it.
+  script += "2150 drop " + (dir / "pics/gift.tessera") + "\n2300 keydown 13\n2400 quit\n";
   dir.Write("open.txt", script);
   const RunResult r = RunCommand("cd " + Quote(dir.path()) + " && HOME=" + Quote(dir.path()) + " TESSERA_PATH= " +
                                  Quote(GameBinary()) + " --headless --workdir " + Quote(dir / "game") +
@@ -171,7 +173,9 @@ TEST(Browse, OpenInstallsAPackageCopiesACampaignFolderAndRefusesAnotherFolder) {
   const std::string gift = HostPathString(HostFsPath(pics) / "gift.tessera");
   const std::string copy = HostPathString(HostFsPath(pics) / "democopy");
   const std::string other = HostPathString(HostFsPath(pics) / "notcampaign");
-  EXPECT_NE(trace.find(" log installed " + gift + " into " + HostPathString(campaigns)), std::string::npos) << trace;
+  const size_t installedAt = trace.find(" log installed " + gift + " into " + HostPathString(campaigns));
+  EXPECT_NE(installedAt, std::string::npos) << trace;
+  EXPECT_NE(trace.find(" log installed " + gift + " into ", installedAt + 1), std::string::npos) << trace;  // dropped
   EXPECT_NE(trace.find(" log copied " + copy + " into " + HostPathString(campaigns)), std::string::npos) << trace;
   EXPECT_NE(trace.find(" log " + other + ": no campaign to open\n"), std::string::npos) << trace;
   // Two campaigns in the player's folder, each a game, nothing half-made beside them.

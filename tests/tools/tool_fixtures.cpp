@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -51,9 +53,16 @@ namespace {
 std::string CachedGame(const std::string& variant, const std::string& makeArgs) {
   fs::path tool = HostFsPath(ToolBinary());
   std::error_code ec;
-  auto size = fs::file_size(tool, ec);
-  // A wide integer in some C++ libraries (libc++ counts file times in 128 bits).
-  auto stamp = static_cast<long long>(fs::last_write_time(tool, ec).time_since_epoch().count());
+  // The tool and the files beside it that carry its name: a launcher stays
+  // the same while the program it starts (tessera-tool.js, .wasm) is rebuilt.
+  uintmax_t size = 0;
+  long long stamp = std::numeric_limits<long long>::min();
+  for (const auto& e : fs::directory_iterator(tool.parent_path(), ec)) {
+    if (!e.is_regular_file(ec) || e.path().filename().string().rfind("tessera-tool", 0) != 0) continue;
+    size += e.file_size(ec);
+    // A wide integer in some C++ libraries (libc++ counts file times in 128 bits).
+    stamp = std::max(stamp, static_cast<long long>(e.last_write_time(ec).time_since_epoch().count()));
+  }
   fs::path cache = tool.parent_path() / "Testing" / "Temporary" / "game-cache";
   fs::create_directories(cache, ec);
   std::string key = variant + "-" + std::to_string(size) + "-" + std::to_string(stamp);

@@ -6,22 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "screens/screen_messages.h"
 #include "support/test_support.h"
 
 namespace tessera {
 namespace {
 
 namespace fs = std::filesystem;
-
-WindowMessage Message(MessageKind kind, uint32_t key = 0, int x = 0, int y = 0) {
-  WindowMessage m;
-  m.kind = kind;
-  m.virtualKey = key;
-  m.x = x;
-  m.y = y;
-  return m;
-}
-WindowMessage Key(uint32_t key) { return Message(MessageKind::KeyDown, key); }
+using test::Key;
+using test::Message;
 
 // Row k of the list is 44 pixels high from y = 90, between x = 60 and 720.
 int RowY(int k) { return 90 + 44 * k + 20; }

@@ -4,18 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "screens/screen_messages.h"
+
 namespace tessera {
 namespace {
 
-WindowMessage Message(MessageKind kind, uint32_t key = 0, int x = 0, int y = 0) {
-  WindowMessage m;
-  m.kind = kind;
-  m.virtualKey = key;
-  m.x = x;
-  m.y = y;
-  return m;
-}
-WindowMessage Key(uint32_t key) { return Message(MessageKind::KeyDown, key); }
+using test::Key;
+using test::Message;
 
 // Row k of the list is 74 pixels high from y = 80, between x = 60 and 740; the
 // make button lies below six rows.

@@ -466,13 +466,30 @@
     $("panel").style.display = "none";
     canvas.style.display = "block";
     canvas.style.inset = "0";
-    canvas.style.width = "100%";
-    canvas.style.height = "100%";
+    // The canvas gets whole CSS pixels: the game's window takes the canvas'
+    // size in whole pixels and scales the pointer by their ratio, so a
+    // fractional height (the tool bar's line height) would move the pointer.
+    const stage = $("stage");
+    const fitCanvas = () => {
+      const r = stage.getBoundingClientRect();
+      canvas.style.width = Math.floor(r.width) + "px";
+      canvas.style.height = Math.floor(r.height) + "px";
+    };
+    fitCanvas();
+    // The game's window follows the page's window; a stage that changes on its
+    // own (the tool bar hidden in landscape) says so the same way.
+    if (window.ResizeObserver) new ResizeObserver(() => {
+      const before = canvas.style.width + canvas.style.height;
+      fitCanvas();
+      if (canvas.style.width + canvas.style.height !== before) window.dispatchEvent(new Event("resize"));
+    }).observe(stage);
     document.body.classList.add("playing");
     playing = true;
     canvas.focus();
     window.tesseraStarted = true;
-    Module.callMain(["--windowed"]);
+    // "?arg=" values join the game's command line (the page's check asks for
+    // a --trace file this way).
+    Module.callMain(["--windowed", ...new URLSearchParams(location.search).getAll("arg")]);
   }
 
   // A package made by Emscripten's file packager: data/NAME.js places the

@@ -67,14 +67,14 @@ async function frameRect(page) {
 
 async function shootFrame(page, file) {
   const r = await frameRect(page);
-  await page.screenshot({path: file, clip: {x: r.x, y: r.y, width: r.w, height: r.h}});
+  await page.screenshot({path: file, clip: {x: r.x, y: r.y, width: r.w, height: r.h}, captureBeyondViewport: false});
   return file;
 }
 
 async function shootArea(page, fx, fy, size, file) {
   const r = await frameRect(page);
   const s = r.w / 800;
-  await page.screenshot({path: file, clip: {x: r.x + (fx - size / 2) * s, y: r.y + (fy - size / 2) * s, width: size * s, height: size * s}});
+  await page.screenshot({path: file, clip: {x: r.x + (fx - size / 2) * s, y: r.y + (fy - size / 2) * s, width: size * s, height: size * s}, captureBeyondViewport: false});
   return file;
 }
 
@@ -112,7 +112,8 @@ async function click(page, fx, fy) {
     // A mouse first: with touch emulated, Chromium turns the mouse into a
     // finger, which moves nothing until it presses.
     await page.setViewport({width: 800, height: 680, hasTouch: false});
-    await page.goto(url, {waitUntil: "load"});
+    // The game's trace says where it is: the test waits for states, not times.
+    await page.goto(url + "?arg=--trace&arg=/tmp/trace.txt", {waitUntil: "load"});
     const english = await page.waitForSelector("#choices button", {timeout: 60000});
     await english.click();
     await page.waitForFunction(() => window.tesseraStarted === true, {timeout: 120000});
@@ -152,19 +153,23 @@ async function click(page, fx, fy) {
     console.log("idle start menu: the page's main thread busy " + ((100 * busy) / wall).toFixed(1) + "% of 10 s");
     void cpuStart;
 
-    // New game: the introduction and opening lines, each taken by a click, then
-    // the countdown, then play.
+    // New game: the introduction and opening lines, each taken by a click,
+    // then the countdown, then play (state 9 in the trace).
     await click(page, 580, 435);
-    for (let i = 0; i < 4; i++) {
-      await sleep(400);
-      await click(page, 400, 300);
+    const playingNow = () => page.evaluate(() => {
+      try {
+        const states = FS.readFile("/tmp/trace.txt", {encoding: "utf8"}).match(/ state -?\d+ -?\d+/g) || [];
+        return states.length > 0 && / 9$/.test(states[states.length - 1]);
+      } catch (e) {
+        return false;
+      }
+    });
+    for (let waited = 0; !(await playingNow()); waited += 500) {
+      if (waited > 60000) throw new Error("no play state within 60 s of New Game");
+      await sleep(500);
+      if (!(await playingNow())) await click(page, 400, 300);
     }
-    await sleep(1500);
-    for (let i = 0; i < 3; i++) {
-      await click(page, 400, 300);
-      await sleep(400);
-    }
-    await sleep(6000);
+    await sleep(1000);
     const playing = await shootFrame(page, path.join(outDir, "play.png"));
     const beforeTurn = await shootArea(page, 430, 310, 40, path.join(outDir, "piece-before.png"));
     await click(page, 430, 310);
@@ -202,10 +207,13 @@ async function click(page, fx, fy) {
     const before = await savesNow();
     await click(page, 29, 574);
     await sleep(800);
+    await shootFrame(page, path.join(outDir, "save-1.png"));
     await click(page, 400, 157);
     await sleep(800);
+    await shootFrame(page, path.join(outDir, "save-2.png"));
     await click(page, 453, 311);
     await sleep(1500);
+    await shootFrame(page, path.join(outDir, "save-3.png"));
     const saved = await savesNow();
     check(saved.length > before.length, "a game saved in slot 1 (" + saved.filter((f) => !before.includes(f)).join(", ") + ")");
     await page.reload({waitUntil: "load"});

@@ -106,6 +106,7 @@ async function click(page, fx, fy) {
     const page = await browser.newPage();
     page.on("console", (m) => {
       if (m.type() === "error") errors.push(m.text());
+      else if (/^(tessera: \d+ bytes|waiting for )/.test(m.text())) console.log(m.text());
     });
     page.on("pageerror", (e) => errors.push(String(e)));
     page.on("requestfailed", (r) => errors.push("request failed: " + r.url()));

@@ -26,6 +26,13 @@
   }
   function note(text) { $("note").textContent = text; }
   function progress(loaded, total) {
+    // While the game plays, the campaign's later files are said in the tool bar.
+    if (playing) {
+      const saying = "Loading the campaign's pictures: ";
+      if (total > 0 && loaded < total) note(saying + Math.floor((100 * loaded) / total) + "%");
+      else if ($("note").textContent.startsWith(saying)) note("");
+      return;
+    }
     const bar = $("bar");
     bar.style.display = total > 0 ? "block" : "none";
     if (total > 0) bar.firstElementChild.style.width = Math.min(100, (100 * loaded) / total).toFixed(1) + "%";
@@ -453,9 +460,13 @@
   async function play(campaign) {
     $("choices").textContent = "";
     resumeAudio();
+    let later = [];
     try {
       if (campaign.font) await loadPackage("fonts", "Loading the Chinese font…");
       await loadPackage(campaign.id, "Loading " + campaign.label + "…");
+      const response = await fetch("data/" + campaign.id + "-later.json");
+      if (!response.ok) throw new Error("could not fetch data/" + campaign.id + "-later.json (HTTP " + response.status + ")");
+      later = await response.json();
     } catch (e) {
       status("");
       error("The campaign could not be loaded: " + e.message + ".");
@@ -463,6 +474,19 @@
       return;
     }
     console.log("tessera: " + loadedBytes + " bytes fetched before the game started");
+    // The campaign's later files (levels' pictures, heads, music, later
+    // movies) come while the start menu shows; the game waits for one it asks
+    // for before it arrived.
+    Module.tesseraArriving = new Set(later.map((file) => file.toLowerCase()));
+    loadPackage(campaign.id + "-later", null).then(() => {
+      Module.tesseraArriving.clear();
+      console.log("tessera: " + loadedBytes + " bytes fetched in all");
+    }, (e) => {
+      // The panel is hidden while the game plays: the tool bar says it.
+      const text = "The campaign's pictures could not be loaded: " + e.message + ". Reload the page to try again.";
+      note(text);
+      console.error("tessera: " + text);
+    });
     $("panel").style.display = "none";
     canvas.style.display = "block";
     canvas.style.inset = "0";
@@ -496,7 +520,7 @@
   // files of data/NAME.data in the file system once they arrived.
   function loadPackage(name, label) {
     return new Promise((resolve, reject) => {
-      status(label);
+      if (label) status(label);
       const before = Module.monitorRunDependencies;
       let seen = false;
       Module.monitorRunDependencies = (left) => {

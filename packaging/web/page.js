@@ -44,6 +44,12 @@
     if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function")
       return "This browser cannot run WebAssembly, which Tessera needs. A current Firefox, Chrome, Edge or Safari can.";
     if (typeof indexedDB === "undefined" && typeof Promise === "undefined") return "This browser is too old for Tessera.";
+    // The game is built for WebAssembly's SIMD and bulk memory: a tiny module
+    // using both (i8x16.splat, memory.copy) must validate.
+    const probe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 8, 2, 0x60, 0, 1, 0x7b, 0x60, 0, 0, 3, 3, 2, 0, 1,
+      5, 3, 1, 0, 1, 10, 21, 2, 6, 0, 0x41, 0, 0xfd, 0x0f, 0x0b, 12, 0, 0x41, 0, 0x41, 0, 0x41, 0, 0xfc, 0x0a, 0, 0, 0x0b]);
+    if (!WebAssembly.validate(probe))
+      return "This browser's WebAssembly lacks SIMD or bulk memory, which Tessera needs. A current Firefox, Chrome, Edge or Safari (16.4 or later) has them.";
     return null;
   }
   function hasWebGl() {

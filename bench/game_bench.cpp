@@ -199,6 +199,8 @@ bool BuildHeaviestFrame() {
 
 void PlainCopy(benchmark::State& s) {
   std::vector<uint8_t> from(kFrameBytes, 0x5A), to(kFrameBytes);
+  // The copy's target escapes, or clang (WebAssembly) drops a copy nobody reads.
+  benchmark::DoNotOptimize(to.data());
   for (auto _ : s) {
     std::memcpy(to.data(), from.data(), kFrameBytes);
     benchmark::ClobberMemory();

@@ -80,12 +80,34 @@ cp packaging/web/index.html packaging/web/page.js build/wasm-page/page/tessera.j
 packager=(python3 /usr/share/emscripten/tools/file_packager.py)
 demos=$(mktemp -d)
 trap 'rm -rf "$demos"' EXIT
+# Each campaign comes in two packages: what the game needs up to its start
+# menu (settings, menu pictures, logos, sounds, the opening movie), fetched
+# before the game starts, and the rest (the levels' pictures, the talk heads,
+# music, later movies), fetched while the start menu shows; the game waits for
+# a file of the second that it asks for before it arrived. The page reads the
+# second's file list from NAME-later.json.
+package_campaign() {  # folder, name
+  local folder=$1 name=$2 later
+  local mount=/usr/share/tessera/campaigns/$name
+  later=$(mktemp -d)
+  (cd "$folder" && find . -type f \( -iname picture.dat -o -iname head.dat -o -ipath './music/*' \
+      -o \( -ipath './movie/*' ! -iname begin.avi \) \) -print) | sed 's|^\./||' | sort >"$later/list"
+  while read -r file; do
+    mkdir -p "$later/files/$(dirname "$file")"
+    mv "$folder/$file" "$later/files/$file"
+  done <"$later/list"
+  # Installed campaigns: saves go to the player's folder, kept in IndexedDB.
+  "${packager[@]}" "$site/data/$name.data" --preload "$folder@$mount" --js-output="$site/data/$name.js" >/dev/null
+  "${packager[@]}" "$site/data/$name-later.data" --preload "$later/files@$mount" \
+    --js-output="$site/data/$name-later.js" >/dev/null
+  python3 -c 'import json, sys; print(json.dumps([sys.argv[1] + "/" + l.strip() for l in open(sys.argv[2]) if l.strip()]))' \
+    "$mount" "$later/list" >"$site/data/$name-later.json"
+  rm -rf "$later"
+}
 for language in english chinese-simplified chinese-traditional; do
   "$linux/tessera-tool" make-demo "$demos/demo-$language" --language "$language" >/dev/null
   rm -f "$demos/demo-$language/log.txt"
-  # Installed campaigns: saves go to the player's folder, kept in IndexedDB.
-  "${packager[@]}" "$site/data/demo-$language.data" --preload "$demos/demo-$language@/usr/share/tessera/campaigns/demo-$language" \
-    --js-output="$site/data/demo-$language.js" >/dev/null
+  package_campaign "$demos/demo-$language" "demo-$language"
 done
 "${packager[@]}" "$site/data/fonts.data" --preload /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc@/fonts/wqy-zenhei.ttc \
   --js-output="$site/data/fonts.js" >/dev/null
@@ -105,6 +127,17 @@ fi
 } >"$site/licenses.txt"
 (cd "$site" && rm -f tessera-web.zip && zip -q -X -r tessera-web.zip . -x tessera-web.zip)
 log "$site: $(find "$site" -type f | wc -l) files, $(du -sk "$site" | cut -f1) KiB; tessera.wasm $(gzip -9c "$site/tessera.wasm" | wc -c) bytes gzipped"
+# What a player's browser fetches, gzipped as a server sends it: before the
+# start menu (the page, the program, the campaign's first package, the Chinese
+# font for a Chinese demo) and in all.
+gz() { local n=0 f; for f in "$@"; do n=$((n + $(gzip -6c "$site/$f" | wc -c))); done; echo $n; }
+first=(index.html page.js tessera.js tessera.wasm)
+for language in english chinese-simplified chinese-traditional; do
+  name=demo-$language
+  files=("${first[@]}" "data/$name.js" "data/$name.data" "data/$name-later.json")
+  [ "$language" = english ] || files+=(data/fonts.js data/fonts.data)
+  log "$name: $(gz "${files[@]}") bytes gzipped before the start menu, $(gz "${files[@]}" "data/$name-later.js" "data/$name-later.data") in all"
+done
 
 # The unit suite (run by tools/check-web.sh).
 start=$(date +%s)

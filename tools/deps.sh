@@ -6,6 +6,9 @@
 #                                and libzip static; FFmpeg and OpenAL Soft DLLs
 #   bash tools/deps.sh web       WebAssembly (Emscripten): zlib, SDL2, FreeType,
 #                                a small FFmpeg and libzip, all static
+#   bash tools/deps.sh web-bench Google Benchmark for WebAssembly, static (the
+#                                benchmarks under Node.js; apart from web, so
+#                                the game's libraries are not built again for it)
 # It prints the prefix (lib/pkgconfig, include, bin, licenses, versions.txt).
 # The cache lives outside the clone, so fresh clones on the same machine reuse it:
 # $TESSERA_DEPS_CACHE, default ~/.cache/tessera/deps, one folder per target.
@@ -31,7 +34,10 @@ case $target in
            # Debian's emcc looks for its JavaScript helpers in Debian's node folder.
            export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
            compilers() { emcc --version | sed -n 1p; clang-14 --version | sed -n 1p; cmake --version; } ;;
-  *) echo "usage: bash tools/deps.sh windows|web" >&2; exit 2 ;;
+  web-bench) names=(benchmark)
+           export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+           compilers() { emcc --version | sed -n 1p; cmake --version; } ;;
+  *) echo "usage: bash tools/deps.sh windows|web|web-bench" >&2; exit 2 ;;
 esac
 
 # The ffmpeg pieces the game uses (movies, their sound, the PNG screenshots) and
@@ -213,6 +219,19 @@ build_web() {
 
   # The C and C++ runtimes (musl, libc++) linked into the program.
   licence emscripten /usr/share/doc/emscripten/copyright
+}
+build_web-bench() {
+  # WebAssembly's own exceptions, as the programs run under Node.js have them.
+  # Debian's source names no version of its own (upstream asks git): given here.
+  log "Google Benchmark"
+  mkdir -p "$work/benchmark-build"
+  (cd "$work/benchmark-build" && emcmake cmake "$work/benchmark" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_CXX_FLAGS=-fwasm-exceptions -DBENCHMARK_ENABLE_TESTING=OFF \
+     -DBENCHMARK_ENABLE_GTEST_TESTS=OFF -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_ENABLE_LTO=OFF \
+     -DBENCHMARK_ENABLE_LIBPFM=OFF -DBENCHMARK_INSTALL_DOCS=OFF -DHAVE_STD_REGEX=ON -DHAVE_POSIX_REGEX=ON \
+     -DHAVE_STEADY_CLOCK=ON -DGIT_VERSION=1.7.1 >configure.log 2>&1 && ninja -j"$jobs" >build.log 2>&1 && ninja install >install.log 2>&1) ||
+    { tail -30 "$work/benchmark-build/configure.log" "$work/benchmark-build/build.log" >&2 2>/dev/null; exit 1; }
+  licence benchmark "$work/benchmark/LICENSE" "$work/benchmark/debian/copyright"
 }
 # End of build steps.
 

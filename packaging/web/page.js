@@ -26,6 +26,13 @@
   }
   function note(text) { $("note").textContent = text; }
   function progress(loaded, total) {
+    // While the game plays, the campaign's later files are said in the tool bar.
+    if (playing) {
+      const saying = "Loading the campaign's pictures: ";
+      if (total > 0 && loaded < total) note(saying + Math.floor((100 * loaded) / total) + "%");
+      else if ($("note").textContent.startsWith(saying)) note("");
+      return;
+    }
     const bar = $("bar");
     bar.style.display = total > 0 ? "block" : "none";
     if (total > 0) bar.firstElementChild.style.width = Math.min(100, (100 * loaded) / total).toFixed(1) + "%";
@@ -37,6 +44,12 @@
     if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function")
       return "This browser cannot run WebAssembly, which Tessera needs. A current Firefox, Chrome, Edge or Safari can.";
     if (typeof indexedDB === "undefined" && typeof Promise === "undefined") return "This browser is too old for Tessera.";
+    // The game is built for WebAssembly's SIMD and bulk memory: a tiny module
+    // using both (i8x16.splat, memory.copy) must validate.
+    const probe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 8, 2, 0x60, 0, 1, 0x7b, 0x60, 0, 0, 3, 3, 2, 0, 1,
+      5, 3, 1, 0, 1, 10, 21, 2, 6, 0, 0x41, 0, 0xfd, 0x0f, 0x0b, 12, 0, 0x41, 0, 0x41, 0, 0x41, 0, 0xfc, 0x0a, 0, 0, 0x0b]);
+    if (!WebAssembly.validate(probe))
+      return "This browser's WebAssembly lacks SIMD or bulk memory, which Tessera needs. A current Firefox, Chrome, Edge or Safari (16.4 or later) has them.";
     return null;
   }
   function hasWebGl() {
@@ -273,6 +286,16 @@
     window.addEventListener("keyup", (e) => {
       if (playing && e.key === "Enter" && e.altKey) e.stopImmediatePropagation();
     }, {capture: true});
+    // The game follows the pointer once it saw it enter the canvas; a pointer
+    // already resting there when the game starts (or a finger, below) never
+    // entered, so its first move says so.
+    let pointerIn = false;
+    window.addEventListener("mousemove", (e) => {
+      if (!playing || pointerIn || e.target !== canvas) return;
+      pointerIn = true;
+      canvas.dispatchEvent(new MouseEvent("mouseenter", {clientX: e.clientX, clientY: e.clientY, view: window}));
+    }, {capture: true});
+    canvas.addEventListener("mouseleave", () => { pointerIn = false; });
     // Touch: a tap is a left click where it lands, a press held half a second
     // a right click. The game sees mouse events only.
     let touch = null;
@@ -443,9 +466,13 @@
   async function play(campaign) {
     $("choices").textContent = "";
     resumeAudio();
+    let later = [];
     try {
       if (campaign.font) await loadPackage("fonts", "Loading the Chinese font…");
       await loadPackage(campaign.id, "Loading " + campaign.label + "…");
+      const response = await fetch("data/" + campaign.id + "-later.json");
+      if (!response.ok) throw new Error("could not fetch data/" + campaign.id + "-later.json (HTTP " + response.status + ")");
+      later = await response.json();
     } catch (e) {
       status("");
       error("The campaign could not be loaded: " + e.message + ".");
@@ -453,23 +480,53 @@
       return;
     }
     console.log("tessera: " + loadedBytes + " bytes fetched before the game started");
+    // The campaign's later files (levels' pictures, heads, music, later
+    // movies) come while the start menu shows; the game waits for one it asks
+    // for before it arrived.
+    Module.tesseraArriving = new Set(later.map((file) => file.toLowerCase()));
+    loadPackage(campaign.id + "-later", null).then(() => {
+      Module.tesseraArriving.clear();
+      console.log("tessera: " + loadedBytes + " bytes fetched in all");
+    }, (e) => {
+      // The panel is hidden while the game plays: the tool bar says it.
+      const text = "The campaign's pictures could not be loaded: " + e.message + ". Reload the page to try again.";
+      note(text);
+      console.error("tessera: " + text);
+    });
     $("panel").style.display = "none";
     canvas.style.display = "block";
     canvas.style.inset = "0";
-    canvas.style.width = "100%";
-    canvas.style.height = "100%";
+    // The canvas gets whole CSS pixels: the game's window takes the canvas'
+    // size in whole pixels and scales the pointer by their ratio, so a
+    // fractional height (the tool bar's line height) would move the pointer.
+    const stage = $("stage");
+    const fitCanvas = () => {
+      const r = stage.getBoundingClientRect();
+      canvas.style.width = Math.floor(r.width) + "px";
+      canvas.style.height = Math.floor(r.height) + "px";
+    };
+    fitCanvas();
+    // The game's window follows the page's window; a stage that changes on its
+    // own (the tool bar hidden in landscape) says so the same way.
+    if (window.ResizeObserver) new ResizeObserver(() => {
+      const before = canvas.style.width + canvas.style.height;
+      fitCanvas();
+      if (canvas.style.width + canvas.style.height !== before) window.dispatchEvent(new Event("resize"));
+    }).observe(stage);
     document.body.classList.add("playing");
     playing = true;
     canvas.focus();
     window.tesseraStarted = true;
-    Module.callMain(["--windowed"]);
+    // "?arg=" values join the game's command line (the page's check asks for
+    // a --trace file this way).
+    Module.callMain(["--windowed", ...new URLSearchParams(location.search).getAll("arg")]);
   }
 
   // A package made by Emscripten's file packager: data/NAME.js places the
   // files of data/NAME.data in the file system once they arrived.
   function loadPackage(name, label) {
     return new Promise((resolve, reject) => {
-      status(label);
+      if (label) status(label);
       const before = Module.monitorRunDependencies;
       let seen = false;
       Module.monitorRunDependencies = (left) => {

@@ -4,6 +4,8 @@
 //   a screenshot of the page, matches the Linux build's dump of the same
 //   moment (a 3% colour tolerance for the browser's colour handling, nothing
 //   for position: the frame sits at a whole scale);
+// - the start menu comes while the campaign's later package is held back, and
+//   the game waits for that package's files once it needs them;
 // - the idle start menu's CPU use over 10 s is measured and reported;
 // - clicks start a level and a click on the board turns a piece; a touch tap
 //   (the page emulating a touch screen) turns one too;
@@ -67,14 +69,14 @@ async function frameRect(page) {
 
 async function shootFrame(page, file) {
   const r = await frameRect(page);
-  await page.screenshot({path: file, clip: {x: r.x, y: r.y, width: r.w, height: r.h}});
+  await page.screenshot({path: file, clip: {x: r.x, y: r.y, width: r.w, height: r.h}, captureBeyondViewport: false});
   return file;
 }
 
 async function shootArea(page, fx, fy, size, file) {
   const r = await frameRect(page);
   const s = r.w / 800;
-  await page.screenshot({path: file, clip: {x: r.x + (fx - size / 2) * s, y: r.y + (fy - size / 2) * s, width: size * s, height: size * s}});
+  await page.screenshot({path: file, clip: {x: r.x + (fx - size / 2) * s, y: r.y + (fy - size / 2) * s, width: size * s, height: size * s}, captureBeyondViewport: false});
   return file;
 }
 
@@ -106,11 +108,28 @@ async function click(page, fx, fy) {
     const page = await browser.newPage();
     page.on("console", (m) => {
       if (m.type() === "error") errors.push(m.text());
+      else if (/^(tessera: \d+ bytes|waiting for )/.test(m.text())) console.log(m.text());
     });
     page.on("pageerror", (e) => errors.push(String(e)));
     page.on("requestfailed", (r) => errors.push("request failed: " + r.url()));
-    await page.setViewport({width: 800, height: 680, hasTouch: true});
-    await page.goto(url, {waitUntil: "load"});
+    // The campaign's later package (levels' pictures, music) is held back
+    // until the game is seen waiting for it: the start menu must come without
+    // it, and the game must go on once it arrives.
+    const waited = [];
+    page.on("console", (m) => {
+      if (/^waiting for .* to arrive$/.test(m.text())) waited.push(m.text());
+    });
+    let heldLater = null;
+    await page.setRequestInterception(true);
+    page.on("request", (r) => {
+      if (/-later\.data$/.test(r.url()) && !heldLater) heldLater = r;
+      else r.continue();
+    });
+    // A mouse first: with touch emulated, Chromium turns the mouse into a
+    // finger, which moves nothing until it presses.
+    await page.setViewport({width: 800, height: 680, hasTouch: false});
+    // The game's trace says where it is: the test waits for states, not times.
+    await page.goto(url + "?arg=--trace&arg=/tmp/trace.txt", {waitUntil: "load"});
     const english = await page.waitForSelector("#choices button", {timeout: 60000});
     await english.click();
     await page.waitForFunction(() => window.tesseraStarted === true, {timeout: 120000});
@@ -150,19 +169,29 @@ async function click(page, fx, fy) {
     console.log("idle start menu: the page's main thread busy " + ((100 * busy) / wall).toFixed(1) + "% of 10 s");
     void cpuStart;
 
-    // New game: the introduction and opening lines, each taken by a click, then
-    // the countdown, then play.
+    // New game: the introduction and opening lines, each taken by a click,
+    // then the countdown, then play (state 9 in the trace).
     await click(page, 580, 435);
-    for (let i = 0; i < 4; i++) {
-      await sleep(400);
-      await click(page, 400, 300);
+    for (let waitedMs = 0; waited.length === 0 && waitedMs < 20000; waitedMs += 250) {
+      await sleep(250);
+      if (waitedMs % 1000 === 0) await click(page, 400, 300);
     }
-    await sleep(1500);
-    for (let i = 0; i < 3; i++) {
-      await click(page, 400, 300);
-      await sleep(400);
+    check(heldLater !== null && waited.length > 0, "the start menu came before the campaign's later package, and the game waits for it (" + waited.join(", ") + ")");
+    if (heldLater) heldLater.continue();
+    const playingNow = () => page.evaluate(() => {
+      try {
+        const states = FS.readFile("/tmp/trace.txt", {encoding: "utf8"}).match(/ state -?\d+ -?\d+/g) || [];
+        return states.length > 0 && / 9$/.test(states[states.length - 1]);
+      } catch (e) {
+        return false;
+      }
+    });
+    for (let waited = 0; !(await playingNow()); waited += 500) {
+      if (waited > 60000) throw new Error("no play state within 60 s of New Game");
+      await sleep(500);
+      if (!(await playingNow())) await click(page, 400, 300);
     }
-    await sleep(6000);
+    await sleep(1000);
     const playing = await shootFrame(page, path.join(outDir, "play.png"));
     const beforeTurn = await shootArea(page, 430, 310, 40, path.join(outDir, "piece-before.png"));
     await click(page, 430, 310);
@@ -172,12 +201,15 @@ async function click(page, fx, fy) {
     void playing;
 
     // A tap with a finger: the page makes it a left click.
+    // A finger now (through the protocol: puppeteer's own switch reloads the page).
+    await cdp.send("Emulation.setTouchEmulationEnabled", {enabled: true, maxTouchPoints: 1});
     const tapAt = await at(page, 470, 320);
     const beforeTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-before.png"));
     await page.touchscreen.tap(tapAt.x, tapAt.y);
     await sleep(800);
     const afterTap = await shootArea(page, 470, 320, 40, path.join(outDir, "tap-after.png"));
     check(pixelsApart(beforeTap, afterTap) > 0, "a touch tap turns a piece");
+    await cdp.send("Emulation.setTouchEmulationEnabled", {enabled: false});
 
     // Saved in slot 1 (the play screen's save button, the first slot, yes),
     // then the page reloaded: the save comes back from IndexedDB.
@@ -197,10 +229,13 @@ async function click(page, fx, fy) {
     const before = await savesNow();
     await click(page, 29, 574);
     await sleep(800);
+    await shootFrame(page, path.join(outDir, "save-1.png"));
     await click(page, 400, 157);
     await sleep(800);
+    await shootFrame(page, path.join(outDir, "save-2.png"));
     await click(page, 453, 311);
     await sleep(1500);
+    await shootFrame(page, path.join(outDir, "save-3.png"));
     const saved = await savesNow();
     check(saved.length > before.length, "a game saved in slot 1 (" + saved.filter((f) => !before.includes(f)).join(", ") + ")");
     await page.reload({waitUntil: "load"});

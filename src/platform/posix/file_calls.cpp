@@ -31,4 +31,6 @@ void ReleaseFileLock(int) {}
 // The files are the system's own: nothing else to keep up to date.
 void FilesChanged() {}
 
+void AwaitArrival(const std::string&) {}
+
 }  // namespace tessera

@@ -29,4 +29,9 @@ void ReleaseFileLock(int handle);
 // change.
 void FilesChanged();
 
+// Returns once the file at `path` is there if it is one the program's host
+// is still fetching (the page brings a campaign's later files after the game
+// started); at once for any other path.
+void AwaitArrival(const std::string& path);
+
 }  // namespace tessera

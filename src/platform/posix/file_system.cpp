@@ -16,6 +16,7 @@
 namespace tessera {
 
 bool HostStat(const std::string& path, HostFileInfo& info) {
+  AwaitArrival(path);
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
   info.size = static_cast<uint64_t>(st.st_size);
@@ -27,6 +28,7 @@ bool HostStat(const std::string& path, HostFileInfo& info) {
 }
 
 bool HostFindIgnoringCase(const std::string& folder, const std::string& name, std::string& found) {
+  AwaitArrival((folder.empty() ? std::string(".") : folder) + "/" + name);
   DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!d) return false;
   bool ok = false;
@@ -41,7 +43,10 @@ bool HostFindIgnoringCase(const std::string& folder, const std::string& name, st
   return ok;
 }
 
-std::FILE* HostOpen(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+std::FILE* HostOpen(const std::string& path, const char* mode) {
+  AwaitArrival(path);
+  return std::fopen(path.c_str(), mode);
+}
 
 bool HostRemove(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return false;

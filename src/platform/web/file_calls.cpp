@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+
+#include "platform/process.h"
 
 namespace tessera {
 
@@ -125,6 +128,29 @@ void FilesChanged() {
   EM_ASM({
     if (typeof Module.onFilesChanged == "function") Module.onFilesChanged();
   });
+}
+
+// clang-format off
+// True while the page is still fetching the file (Module.tesseraArriving
+// holds the lower-case paths of the files its later packages bring). A
+// relative path is taken from the working folder, the campaign's.
+EM_JS(bool, web_arriving, (const char* path), {
+  const arriving = Module.tesseraArriving;
+  if (!arriving || arriving.size === 0) return false;
+  let name = UTF8ToString(path);
+  if (name[0] !== "/") name = FS.cwd() + "/" + name;
+  const parts = name.split("/").filter((part) => part !== "" && part !== ".");
+  return arriving.has("/" + parts.join("/").toLowerCase());
+});
+// clang-format on
+
+// The page starts the game once the start menu's files are there and brings
+// the rest (the levels' pictures, music, later movies) behind it; a file asked
+// for before it arrived is waited for, the browser running meanwhile.
+void AwaitArrival(const std::string& path) {
+  if (!web_arriving(path.c_str())) return;
+  std::fprintf(stderr, "waiting for %s to arrive\n", path.c_str());
+  while (web_arriving(path.c_str())) SleepMicroseconds(20000);
 }
 
 }  // namespace tessera

@@ -327,9 +327,18 @@ TEST(Maker, APlayersOwnCampaignIsRenamedGivenMorePicturesAndDeletedToTheTrash) {
 }
 
 // The peak resident set of this process so far in KiB; -1 where it cannot be
-// measured.
+// measured. Under AddressSanitizer freed memory waits in its quarantine (a
+// quarter of a gigabyte) before it is reused, so the peak says nothing of the
+// game's own use there.
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSERA_PEAK_UNTOLD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSERA_PEAK_UNTOLD 1
+#endif
+#endif
 long PeakResidentKiB() {
-#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#if defined(__linux__) && !defined(__EMSCRIPTEN__) && !defined(TESSERA_PEAK_UNTOLD)
   rusage usage{};
   if (getrusage(RUSAGE_SELF, &usage) == 0) return usage.ru_maxrss;
 #endif
@@ -383,7 +392,8 @@ TEST(StreamingImport, TwoHundredPicturesMakeALooseCampaignWithinTheMemoryBudget)
   EXPECT_EQ(lint.exitCode, 0) << lint.Dump();
   EXPECT_FALSE(lint.HasErrors()) << lint.Dump();
 
-  if (before < 0 || after < 0) GTEST_SKIP() << "this system does not tell a process's peak resident set";
+  if (before < 0 || after < 0)
+    GTEST_SKIP() << "this build does not tell the game's peak resident set (not Linux, or AddressSanitizer)";
   EXPECT_LT(after - before, 64 * 1024) << "peak grew from " << before << " to " << after << " KiB";
 }
 

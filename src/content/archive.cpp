@@ -130,6 +130,23 @@ Bytes MemberBytes(const Bytes& file, const ArchiveEntry& entry) {
   return Bytes(file.begin() + static_cast<std::ptrdiff_t>(begin), file.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
+ArchiveOpen OpenArchiveFile(const std::string& hostPath, ArchiveFile& out, std::string& error) {
+  out = ArchiveFile{};
+  FilePtr file(HostOpen(hostPath, "rb"));
+  uint64_t size = 0;
+  Bytes head;
+  if (!file || !HostFileSize(file.get(), size) ||
+      !ReadHostFileRange(file.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head))
+    return ArchiveOpen::Missing;
+  if (!ReadArchiveIndex(head.data(), head.size(), size, out.entries, error)) return ArchiveOpen::Broken;
+  out.file = std::move(file);
+  return ArchiveOpen::Ok;
+}
+
+bool ReadMember(const ArchiveFile& archive, const ArchiveEntry& entry, Bytes& out) {
+  return archive.file && ReadHostFileRange(archive.file.get(), entry.offset, entry.size, out);
+}
+
 ArchiveFileWriter::~ArchiveFileWriter() {
   if (file_) std::fclose(file_);
 }

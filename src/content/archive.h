@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/files.h"
 #include "content/common.h"
 
 namespace tessera::content {
@@ -40,6 +41,19 @@ bool ReadArchiveIndex(const uint8_t* head, size_t headSize, uint64_t fileSize, s
 
 // The member's bytes (from its offset to its computed end).
 Bytes MemberBytes(const Bytes& file, const ArchiveEntry& entry);
+
+// An archive file open for reading one member at a time, its index read and
+// checked against the file's real size.
+struct ArchiveFile {
+  FilePtr file;
+  std::vector<ArchiveEntry> entries;
+};
+enum class ArchiveOpen { Ok, Missing, Broken };
+// Missing when the file cannot be opened or read; Broken (with `error`) when
+// its index cannot be trusted.
+ArchiveOpen OpenArchiveFile(const std::string& hostPath, ArchiveFile& out, std::string& error);
+// The member's bytes read from the file; false when they cannot all be read.
+bool ReadMember(const ArchiveFile& archive, const ArchiveEntry& entry, Bytes& out);
 
 
 // An archive written to a file one member at a time, for archives too large to

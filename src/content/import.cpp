@@ -337,20 +337,17 @@ class PictureStore {
               "), which is not a picture archive";
       return false;
     }
-    old_.reset(HostOpen(g_.Host(archive_), "rb"));
-    uint64_t size = 0;
-    Bytes head;
-    if (!old_ || !HostFileSize(old_.get(), size) ||
-        !ReadHostFileRange(old_.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head)) {
-      old_.reset();
-      return true;  // a new archive
-    }
     std::string why;
-    if (!ReadArchiveIndex(head.data(), head.size(), size, entries_, why)) {
-      error = archive_ + ": " + why;
-      return false;
+    switch (OpenArchiveFile(g_.Host(archive_), old_, why)) {
+      case ArchiveOpen::Missing:
+        return true;  // a new archive
+      case ArchiveOpen::Broken:
+        error = archive_ + ": " + why;
+        return false;
+      case ArchiveOpen::Ok:
+        break;
     }
-    for (const ArchiveEntry& e : entries_) names_.insert(e.name);
+    for (const ArchiveEntry& e : old_.entries) names_.insert(e.name);
     return true;
   }
 
@@ -383,7 +380,7 @@ class PictureStore {
     return true;
   }
 
-  size_t Count() const { return entries_.size() + added_; }
+  size_t Count() const { return old_.entries.size() + added_; }
   const std::string& Archive() const { return archive_; }
 
   bool Commit(std::string& error) {
@@ -394,7 +391,7 @@ class PictureStore {
         return false;
       }
       writer_.reset();
-      old_.reset();  // a file still open cannot be replaced everywhere
+      old_.file.reset();  // a file still open cannot be replaced everywhere
       if (!HostReplace(temporary_, g_.Host(archive_))) {
         error = "cannot write " + g_.Host(archive_);
         return false;
@@ -405,17 +402,13 @@ class PictureStore {
   }
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-
   // The new archive beside the old one, with the old members in their order.
   bool Start(std::string& error) {
     temporary_ = g_.Host(archive_) + ".part" + std::to_string(CurrentProcessId());
     writer_ = std::make_unique<ArchiveFileWriter>();
     if (!writer_->Create(temporary_, error)) return false;
-    for (const ArchiveEntry& e : entries_)
-      if (!writer_->Copy(e.name, old_.get(), e.offset, e.size, error)) {
+    for (const ArchiveEntry& e : old_.entries)
+      if (!writer_->Copy(e.name, old_.file.get(), e.offset, e.size, error)) {
         error = archive_ + ": " + error;
         return false;
       }
@@ -432,8 +425,7 @@ class PictureStore {
 
   const GameFolder& g_;
   std::string archive_;
-  std::unique_ptr<std::FILE, FileCloser> old_;
-  std::vector<ArchiveEntry> entries_;
+  ArchiveFile old_;  // the archive as it was, when there is one
   std::set<std::string> names_;  // of the archive, old and new
   size_t added_ = 0;
   std::unique_ptr<ArchiveFileWriter> writer_;

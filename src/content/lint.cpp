@@ -15,7 +15,6 @@
 #include "gfx/bmp.h"
 #include "media/wav.h"
 #include "platform/codecs.h"
-#include "platform/file_system.h"
 
 namespace tessera::content {
 
@@ -242,11 +241,7 @@ class Linter {
   std::string script_, local_;
   std::vector<std::string> sections_;  // in file order, as written
   // The archives are read a member at a time: a full one is hundreds of MB.
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::map<std::string, std::unique_ptr<std::FILE, FileCloser>> archives_;
-  std::map<std::string, std::vector<ArchiveEntry>> indexes_;
+  std::map<std::string, ArchiveFile> archives_;
   std::set<std::string> badArchives_;
   std::set<std::string> wrapChecked_;  // "file:section:key", each text once
 };
@@ -336,21 +331,20 @@ bool Linter::LoadPicture(const std::string& composed, Bytes& out, std::string& w
                         : composed.find("Script\\") != std::string::npos  ? "Script.dat"
                                                                           : "Localization.dat";
   if (!archives_.count(archive) && !badArchives_.count(archive)) {
-    std::unique_ptr<std::FILE, FileCloser> file(HostOpen(Host(archive), "rb"));
-    uint64_t size = 0;
-    Bytes head;
-    std::vector<ArchiveEntry> entries;
+    ArchiveFile file;
     std::string error;
-    if (!file || !HostFileSize(file.get(), size) ||
-        !ReadHostFileRange(file.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head)) {
-      Add(Severity::Error, archive, "", "", "archive missing");
-      badArchives_.insert(archive);
-    } else if (!ReadArchiveIndex(head.data(), head.size(), size, entries, error)) {
-      Add(Severity::Error, archive, "", "", "broken archive: " + error);
-      badArchives_.insert(archive);
-    } else {
-      archives_[archive] = std::move(file);
-      indexes_[archive] = std::move(entries);
+    switch (OpenArchiveFile(Host(archive), file, error)) {
+      case ArchiveOpen::Missing:
+        Add(Severity::Error, archive, "", "", "archive missing");
+        badArchives_.insert(archive);
+        break;
+      case ArchiveOpen::Broken:
+        Add(Severity::Error, archive, "", "", "broken archive: " + error);
+        badArchives_.insert(archive);
+        break;
+      case ArchiveOpen::Ok:
+        archives_[archive] = std::move(file);
+        break;
     }
   }
   if (badArchives_.count(archive)) {
@@ -359,9 +353,10 @@ bool Linter::LoadPicture(const std::string& composed, Bytes& out, std::string& w
   }
   size_t cut = composed.find_last_of('\\');
   std::string member = cut == std::string::npos ? composed : composed.substr(cut + 1);
-  for (const ArchiveEntry& e : indexes_[archive])
+  const ArchiveFile& file = archives_[archive];
+  for (const ArchiveEntry& e : file.entries)
     if (e.name == member) {
-      if (ReadHostFileRange(archives_[archive].get(), e.offset, e.size, out)) return true;
+      if (ReadMember(file, e, out)) return true;
       why = "member " + member + " of " + archive + " cannot be read";
       return false;
     }

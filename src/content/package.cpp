@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <random>
 #include <set>
 
@@ -409,20 +408,11 @@ std::vector<uint8_t> MakeThumbnail(const std::string& dir) {
   Bytes bmp;
   if (packaged) {
     // Only the index and the one member are read: a full archive is over 200 MB.
-    struct Closer {
-      void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> archive(HostOpen(Below(dir, "Picture.dat"), "rb"));
-    uint64_t size = 0;
-    Bytes head;
-    std::vector<ArchiveEntry> index;
+    ArchiveFile archive;
     std::string ignored;
-    if (!archive || !HostFileSize(archive.get(), size) ||
-        !ReadHostFileRange(archive.get(), 0, std::min<uint64_t>(size, ARCHIVE_HEADER_SIZE), head) ||
-        !ReadArchiveIndex(head.data(), head.size(), size, index, ignored))
-      return {};
-    for (const ArchiveEntry& e : index)
-      if (Lower(e.name) == Lower(name + ".bmp") && !ReadHostFileRange(archive.get(), e.offset, e.size, bmp)) return {};
+    if (OpenArchiveFile(Below(dir, "Picture.dat"), archive, ignored) != ArchiveOpen::Ok) return {};
+    for (const ArchiveEntry& e : archive.entries)
+      if (Lower(e.name) == Lower(name + ".bmp") && !ReadMember(archive, e, bmp)) return {};
   } else if (!ReadHostFile(Below(dir, pictures + "\\" + name + ".bmp"), bmp)) {
     return {};
   }

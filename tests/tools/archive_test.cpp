@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "content/archive.h"
 #include "tools/tool_fixtures.h"
 
 namespace tessera::test {
@@ -210,9 +211,54 @@ TEST(ArchiveTool, HostileArchivesAreRefusedWithAReason) {
     EXPECT_NE(list.output.find(c.reason), std::string::npos) << c.what << ": " << list.output;
     RunResult ex = RunTool("archive extract " + Quote(path) + " " + Quote(fx.dir / "hostile-out"));
     EXPECT_EQ(ex.exitCode, 1) << c.what;
+    // The import, lint and thumbnails read members from the file itself.
+    content::ArchiveFile opened;
+    std::string error;
+    EXPECT_EQ(content::OpenArchiveFile(path, opened, error), content::ArchiveOpen::Broken) << c.what;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.what << ": " << error;
   }
   RunResult missing = RunTool("archive list " + Quote(fx.dir / "none.dat"));
   EXPECT_EQ(missing.exitCode, 1);
+  content::ArchiveFile none;
+  std::string error;
+  EXPECT_EQ(content::OpenArchiveFile(fx.dir / "none.dat", none, error), content::ArchiveOpen::Missing);
+}
+
+// An archive written a member at a time (copied from another archive's file,
+// or added) is the one packed in memory, byte for byte, and stops at 300.
+TEST(ArchiveFileWriter, WritesWhatPackWritesAndStopsAtThreeHundred) {
+  ArchiveFixture fx;
+  const std::string packed = fx.Pack("packed.dat", fx.files);
+  content::ArchiveFile from;
+  std::string error;
+  ASSERT_EQ(content::OpenArchiveFile(packed, from, error), content::ArchiveOpen::Ok) << error;
+  ASSERT_EQ(from.entries.size(), 3u);
+  content::ArchiveFileWriter writer;
+  const std::string written = fx.dir / "written.dat";
+  ASSERT_TRUE(writer.Create(written, error)) << error;
+  const content::ArchiveEntry& first = from.entries[0];
+  ASSERT_TRUE(writer.Copy(first.name, from.file.get(), first.offset, first.size, error)) << error;
+  for (size_t i = 1; i < 3; ++i) {
+    content::Bytes member;
+    ASSERT_TRUE(content::ReadMember(from, from.entries[i], member));
+    ASSERT_TRUE(writer.Add(from.entries[i].name, member, error)) << error;
+  }
+  ASSERT_TRUE(writer.Finish(error)) << error;
+  EXPECT_EQ(ReadBytes(written), ReadBytes(packed));
+
+  content::ArchiveFileWriter full;
+  ASSERT_TRUE(full.Create(fx.dir / "full.dat", error)) << error;
+  const content::Bytes tiny = SolidBmp(1, 1);
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_TRUE(full.Add("p" + std::to_string(i) + ".bmp", tiny, error)) << error;
+    if (i == 0) {
+      EXPECT_FALSE(full.Add("p0.bmp", tiny, error)) << "a name given twice";
+    }
+  }
+  EXPECT_FALSE(full.Add("p300.bmp", tiny, error));
+  EXPECT_NE(error.find("at most 300"), std::string::npos) << error;
+  ASSERT_TRUE(full.Finish(error)) << error;
+  EXPECT_EQ(U32(ReadBytes(fx.dir / "full.dat"), 0), 300u);
 }
 
 TEST(ArchiveTool, ExtractNeverWritesOutsideItsFolder) {

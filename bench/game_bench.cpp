@@ -53,7 +53,7 @@ std::shared_ptr<GlyphRasterizer> g_face;
 // Lets the text renderer be rebuilt without reopening the face.
 class SharedFace : public GlyphRasterizer {
  public:
-  void Rasterize(uint16_t code, int size, uint32_t rows[32]) override { g_face->Rasterize(code, size, rows); }
+  bool Rasterize(uint16_t code, int size, uint32_t rows[32]) override { return g_face->Rasterize(code, size, rows); }
 };
 
 // ---- The game folder --------------------------------------------------------

@@ -364,7 +364,7 @@ std::shared_ptr<GlyphRasterizer> g_font;
 // Lets the renderer be rebuilt (its cache emptied) without reopening the face.
 class SharedFont : public GlyphRasterizer {
  public:
-  void Rasterize(uint16_t code, int size, uint32_t rows[32]) override { g_font->Rasterize(code, size, rows); }
+  bool Rasterize(uint16_t code, int size, uint32_t rows[32]) override { return g_font->Rasterize(code, size, rows); }
 };
 
 // 20 characters: 12 two-byte, 8 one-byte.

@@ -15,7 +15,7 @@ export DEBIAN_FRONTEND=noninteractive
 if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi
 log() { printf '[build-web %s] %s\n' "$(date +%T)" "$*"; }
 
-packages=(emscripten nodejs dpkg-dev make cmake ninja-build pkg-config libgtest-dev fonts-wqy-zenhei zip git)
+packages=(emscripten nodejs dpkg-dev make cmake ninja-build pkg-config libgtest-dev fonts-wqy-zenhei fonttools zip git)
 if [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -c 'install ok installed')" != "${#packages[@]}" ]; then
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${packages[@]}"
@@ -109,8 +109,34 @@ for language in english chinese-simplified chinese-traditional; do
   rm -f "$demos/demo-$language/log.txt"
   package_campaign "$demos/demo-$language" "demo-$language"
 done
-"${packager[@]}" "$site/data/fonts.data" --preload /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc@/fonts/wqy-zenhei.ttc \
+# The font's first part: the characters of the campaigns offered (their texts
+# read in their code pages, each in the variants a game's converter may take)
+# and of the game's own texts (ASCII), cut from the whole face with outlines,
+# hinting and bitmaps as they are, so that text draws the same from either.
+# Every campaign brings it; the whole face comes only when the game opens it
+# for a character the part lacks (a title the player types). The headless game
+# under Node.js draws from the part too, so its Chinese frame dumps check it.
+font=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
+python3 - "$demos" >"$demos/characters.txt" <<'EOF'
+import pathlib, sys
+encodings = {"demo-chinese-simplified": ("gbk", "gb18030"), "demo-chinese-traditional": ("big5", "cp950", "big5hkscs")}
+chars = {chr(c) for c in range(0x20, 0x7F)}
+for folder in sorted(p for p in pathlib.Path(sys.argv[1]).iterdir() if p.is_dir()):
+    for text in folder.iterdir():
+        if text.is_file() and text.suffix.lower() in (".ini", ".dat") and text.stat().st_size < 65536:
+            for encoding in encodings.get(folder.name, ("ascii",)):
+                chars |= {c for c in text.read_bytes().decode(encoding, "ignore") if c >= " "}
+sys.stdout.write("".join(sorted(chars)))
+EOF
+pyftsubset "$font" --font-number=1 --text-file="$demos/characters.txt" --notdef-outline --name-IDs='*' \
+  --name-languages='*' --output-file="$demos/wqy-zenhei-part.ttf" 2>/dev/null
+mkdir -p "$node_dir/fonts"
+cp "$demos/wqy-zenhei-part.ttf" "$node_dir/fonts/"
+"${packager[@]}" "$site/data/font-part.data" --preload "$demos/wqy-zenhei-part.ttf@/fonts/wqy-zenhei-part.ttf" \
+  --js-output="$site/data/font-part.js" >/dev/null
+"${packager[@]}" "$site/data/fonts.data" --preload "$font@/fonts/wqy-zenhei.ttc" \
   --js-output="$site/data/fonts.js" >/dev/null
+log "the font's first part: $(LC_ALL=C.UTF-8 wc -m <"$demos/characters.txt") characters, $(stat -c %s "$demos/wqy-zenhei-part.ttf") bytes"
 # The source of this very build, and every licence of what the page holds.
 if git rev-parse --git-dir >/dev/null 2>&1; then
   git archive --format=tar.gz --prefix=tessera/ -o "$site/tessera-source.tar.gz" HEAD
@@ -128,14 +154,13 @@ fi
 (cd "$site" && rm -f tessera-web.zip && zip -q -X -r tessera-web.zip . -x tessera-web.zip)
 log "$site: $(find "$site" -type f | wc -l) files, $(du -sk "$site" | cut -f1) KiB; tessera.wasm $(gzip -9c "$site/tessera.wasm" | wc -c) bytes gzipped"
 # What a player's browser fetches, gzipped as a server sends it: before the
-# start menu (the page, the program, the campaign's first package, the Chinese
-# font for a Chinese demo) and in all.
+# start menu (the page, the program, the font's first part, the campaign's
+# first package) and in all (without the whole font, fetched only when needed).
 gz() { local n=0 f; for f in "$@"; do n=$((n + $(gzip -6c "$site/$f" | wc -c))); done; echo $n; }
-first=(index.html page.js tessera.js tessera.wasm)
+first=(index.html page.js tessera.js tessera.wasm data/font-part.js data/font-part.data)
 for language in english chinese-simplified chinese-traditional; do
   name=demo-$language
   files=("${first[@]}" "data/$name.js" "data/$name.data" "data/$name-later.json")
-  [ "$language" = english ] || files+=(data/fonts.js data/fonts.data)
   log "$name: $(gz "${files[@]}") bytes gzipped before the start menu, $(gz "${files[@]}" "data/$name-later.js" "data/$name-later.data") in all"
 done
 

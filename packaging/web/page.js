@@ -9,10 +9,11 @@
   const canvas = $("canvas");
   const home = "/home/web_user";  // the game's HOME: saves, settings, own campaigns
   const campaigns = [
-    {id: "demo-english", label: "Demo (English)", font: false},
-    {id: "demo-chinese-simplified", label: "演示（简体中文）", font: true},
-    {id: "demo-chinese-traditional", label: "演示（繁體中文）", font: true},
+    {id: "demo-english", label: "Demo (English)"},
+    {id: "demo-chinese-simplified", label: "演示（简体中文）"},
+    {id: "demo-chinese-traditional", label: "演示（繁體中文）"},
   ];
+  const wholeFont = "/fonts/wqy-zenhei.ttc";
   let storage = "unknown";  // "ok", or "none" when the browser keeps nothing
   let playing = false;
   let persistAsked = false;
@@ -28,7 +29,7 @@
   function progress(loaded, total) {
     // While the game plays, the campaign's later files are said in the tool bar.
     if (playing) {
-      const saying = "Loading the campaign's pictures: ";
+      const saying = "Loading the game's files: ";
       if (total > 0 && loaded < total) note(saying + Math.floor((100 * loaded) / total) + "%");
       else if ($("note").textContent.startsWith(saying)) note("");
       return;
@@ -336,6 +337,83 @@
     for (const type of ["mousedown", "keydown", "touchend"]) window.addEventListener(type, resumeAudio, {capture: true});
   }
 
+  // ---- pictures for the game's puzzle maker ----
+  // Dropped onto the page or chosen with "Make a puzzle…": written into the
+  // page's memory (not the stored player's folder: the game copies what it
+  // makes of them there) and handed to the game one path at a time, as a
+  // desktop drops them. The game's maker opens with them.
+  let pictureDrops = 0;
+  async function givePictures(files) {
+    if (files.length === 0) return;
+    if (!playing) {
+      note("Choose a campaign first; then drop your pictures onto the game to make a puzzle of them.");
+      return;
+    }
+    const folder = "/tmp/pictures/" + ++pictureDrops;
+    FS.mkdirTree(folder);
+    const taken = new Set();
+    const paths = [];
+    for (const file of files) {
+      const base = file.name.replace(/[\/\\\0]/g, "_") || "picture";
+      let name = base;
+      for (let n = 2; taken.has(name.toLowerCase()); n++) name = n + "-" + base;
+      taken.add(name.toLowerCase());
+      try {
+        FS.writeFile(folder + "/" + name, new Uint8Array(await file.arrayBuffer()));
+      } catch (e) {
+        note("\u201c" + file.name + "\u201d could not be read.");
+        continue;
+      }
+      paths.push(folder + "/" + name);
+    }
+    Module.tesseraDrops = (Module.tesseraDrops || []).concat(paths);
+    canvas.focus();
+  }
+  // The files of a drop; a dropped folder gives its own files (not those of
+  // the folders in it), in name order, as a folder dropped on the desktop.
+  async function droppedFiles(transfer) {
+    const entries = Array.from(transfer.items || [])
+      .map((item) => (item.kind === "file" && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null));
+    if (entries.length === 0 || entries.some((entry) => !entry)) return Array.from(transfer.files || []);
+    const files = [];
+    const fileOf = (entry) => new Promise((resolve) => entry.file(resolve, () => resolve(null)));
+    for (const entry of entries) {
+      if (entry.isFile) {
+        files.push(await fileOf(entry));
+      } else if (entry.isDirectory) {
+        const reader = entry.createReader();
+        const inside = [];
+        for (;;) {
+          const batch = await new Promise((resolve) => reader.readEntries(resolve, () => resolve([])));
+          if (batch.length === 0) break;
+          inside.push(...batch.filter((e) => e.isFile));
+        }
+        inside.sort((a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0));
+        for (const e of inside) files.push(await fileOf(e));
+      }
+    }
+    return files.filter((file) => file);
+  }
+  function setUpPictures() {
+    $("pictures").onclick = () => $("pictures-file").click();
+    $("pictures-file").onchange = async (e) => {
+      const files = Array.from(e.target.files || []);
+      e.target.value = "";
+      await givePictures(files);
+    };
+    const carriesFiles = (e) => e.dataTransfer && Array.from(e.dataTransfer.types || []).includes("Files");
+    window.addEventListener("dragover", (e) => {
+      if (!carriesFiles(e)) return;
+      e.preventDefault();  // else the browser opens the picture in place of the page
+      e.dataTransfer.dropEffect = "copy";
+    });
+    window.addEventListener("drop", async (e) => {
+      if (!carriesFiles(e)) return;
+      e.preventDefault();
+      await givePictures(await droppedFiles(e.dataTransfer));
+    });
+  }
+
   // Browsers start sound only after the player did something on the page.
   function resumeAudio() {
     if (typeof AL === "undefined" || !AL.contexts) return;
@@ -387,6 +465,7 @@
     window.addEventListener("unhandledrejection", (e) => error(String(e.reason && e.reason.message || e.reason)));
     landscape();
     setUpInput();
+    setUpPictures();
 
     let wasm;
     try {
@@ -468,7 +547,10 @@
     resumeAudio();
     let later = [];
     try {
-      if (campaign.font) await loadPackage("fonts", "Loading the Chinese font…");
+      // The game's text is drawn from the font's first part, with the
+      // characters of the campaigns offered; the whole font (9 MB) is fetched
+      // only when the game asks for a character beyond them.
+      await loadPackage("font-part", "Loading " + campaign.label + "…");
       await loadPackage(campaign.id, "Loading " + campaign.label + "…");
       const response = await fetch("data/" + campaign.id + "-later.json");
       if (!response.ok) throw new Error("could not fetch data/" + campaign.id + "-later.json (HTTP " + response.status + ")");
@@ -484,8 +566,15 @@
     // movies) come while the start menu shows; the game waits for one it asks
     // for before it arrived.
     Module.tesseraArriving = new Set(later.map((file) => file.toLowerCase()));
+    Module.tesseraOnDemand = {[wholeFont]: () => {
+      Module.tesseraArriving.add(wholeFont);
+      loadPackage("fonts", null).then(() => Module.tesseraArriving.delete(wholeFont), (e) => {
+        Module.tesseraArriving.delete(wholeFont);  // the game draws the missing characters as boxes
+        note("The Chinese font could not be loaded: " + e.message + ".");
+      });
+    }};
     loadPackage(campaign.id + "-later", null).then(() => {
-      Module.tesseraArriving.clear();
+      for (const file of later) Module.tesseraArriving.delete(file.toLowerCase());
       console.log("tessera: " + loadedBytes + " bytes fetched in all");
     }, (e) => {
       // The panel is hidden while the game plays: the tool bar says it.
@@ -515,6 +604,7 @@
     }).observe(stage);
     document.body.classList.add("playing");
     playing = true;
+    $("pictures").hidden = false;
     canvas.focus();
     window.tesseraStarted = true;
     // "?arg=" values join the game's command line (the page's check asks for
@@ -523,23 +613,35 @@
   }
 
   // A package made by Emscripten's file packager: data/NAME.js places the
-  // files of data/NAME.data in the file system once they arrived.
+  // files of data/NAME.data in the file system once they arrived. Packages may
+  // come side by side (the campaign's later one and the whole font): each is
+  // taken as done once no file of any is still to come.
+  const packagesLoading = [];
   function loadPackage(name, label) {
     return new Promise((resolve, reject) => {
       if (label) status(label);
-      const before = Module.monitorRunDependencies;
-      let seen = false;
       Module.monitorRunDependencies = (left) => {
-        if (left > 0) seen = true;
-        if (seen && left === 0) {
-          Module.monitorRunDependencies = before;
-          loadedBytes += (Module.dataFileDownloads && Object.values(Module.dataFileDownloads)
-            .reduce((n, d) => n + (d.loaded || 0), 0)) || 0;
-          Module.dataFileDownloads = {};
-          resolve();
+        for (const loading of packagesLoading.slice()) {
+          if (left > 0) loading.seen = true;
+          if (!loading.seen || left !== 0) continue;
+          packagesLoading.splice(packagesLoading.indexOf(loading), 1);
+          loading.done();
         }
       };
-      loadScript("data/" + name + ".js").catch(reject);
+      const loading = {seen: false, done: () => {
+        const downloads = Module.dataFileDownloads || {};
+        for (const url of Object.keys(downloads)) {
+          if (!url.endsWith(name + ".data")) continue;
+          loadedBytes += downloads[url].loaded || 0;
+          delete downloads[url];
+        }
+        resolve();
+      }};
+      packagesLoading.push(loading);
+      loadScript("data/" + name + ".js").catch((e) => {
+        packagesLoading.splice(packagesLoading.indexOf(loading), 1);
+        reject(e);
+      });
     });
   }
 

@@ -105,6 +105,7 @@ bool MakeCampaign(const fs::path& campaigns, const std::string& title, ImportOpt
     return false;
   }
   made = place;
+  HostFilesWritten();
   return true;
 }
 
@@ -150,6 +151,7 @@ bool AppendToCampaign(const fs::path& folder, ImportOptions options, ImportRepor
     return false;
   }
   RemoveFolder(old);
+  HostFilesWritten();
   return true;
 }
 

@@ -112,6 +112,7 @@ bool InstallPackage(const std::string& package, const InstallTarget& target, boo
     }
   }
   installed = place;
+  HostFilesWritten();
   return true;
 }
 
@@ -158,6 +159,7 @@ bool InstallCampaignFolder(const fs::path& from, const std::string& title, const
     return false;
   }
   installed = place;
+  HostFilesWritten();
   return true;
 }
 

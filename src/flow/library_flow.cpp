@@ -368,6 +368,7 @@ bool DeleteCampaign(const LibraryEntry& entry, const LibraryState& state, std::v
     quit = second == kDialogQuit;
     if (second != 0) return false;
     content::RemoveFolder(folder);
+    HostFilesWritten();
     std::error_code ec;
     if (fs::exists(entry.folder, ec)) {
       Say(folder + ": could not be deleted whole");

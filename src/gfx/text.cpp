@@ -53,9 +53,9 @@ const GlyphEntry& Glyph(uint16_t code, int size) {
   const int slot = g_text.lastSlot < CACHE_LAST ? ++g_text.lastSlot : CACHE_LAST;
   GlyphEntry& entry = cache[slot];
   std::memset(entry.rows, 0, sizeof entry.rows);
-  g_text.rasterizer->Rasterize(code, size, entry.rows);
+  const bool final = g_text.rasterizer->Rasterize(code, size, entry.rows);
   entry.code = code;
-  entry.size = size;
+  entry.size = final ? size : 0;  // drawn for now: no size matches it, so it is drawn again next time
   entry.uses = 1;
   return entry;
 }

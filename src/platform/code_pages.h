@@ -40,10 +40,13 @@ class CodePageDecoder {
 };
 
 // The font faces to draw the code page's text with, best first: a file and the
-// index of the face in it.
+// index of the face in it. A partial face (a few characters cut from a whole
+// face, which a page fetches quickly) hands a character it lacks to the face
+// after it; a whole face draws its own missing-character box.
 struct FontFace {
   std::string file;
   int index = 0;
+  bool partial = false;
 };
 std::vector<FontFace> FontFacesFor(CodePage page);
 

@@ -45,6 +45,13 @@ bool HostReplace(const std::string& from, const std::string& to);
 // The steps above for a whole file: written as `path`.tmp, then moved over
 // `path`; on failure nothing is left under either name but the old file.
 bool HostWriteFileAtomically(const std::string& path, const void* bytes, size_t size);
+// Says that files were written, moved or removed other than through the calls
+// above (a folder built with std::filesystem and renamed into place): the web
+// page then stores the player's folder in the browser again. Nothing elsewhere.
+void HostFilesWritten();
+// True while the file is still on its way to a web page (fetched behind the
+// game, or on demand: asking starts the fetch); never waits. False elsewhere.
+bool HostArriving(const std::string& path);
 
 // The size of an open file; false when it is not a plain file.
 bool HostFileSize(std::FILE* file, uint64_t& size);

@@ -158,6 +158,7 @@ inline ImagePtr NumberedImage(int width, int height, uint16_t key = 0) {
 // What a fake font engine was asked for.
 struct RasterLog {
   std::vector<std::pair<uint16_t, int>> calls;  // code, size
+  uint16_t forNow = 0;  // a code whose glyph is drawn for now only (its face is on its way)
 };
 
 // Fake font engine. Signature glyphs ink the cell's top-left pixel and the
@@ -167,16 +168,18 @@ class FakeRasterizer : public GlyphRasterizer {
  public:
   enum class Mode { Signature, Solid };
   FakeRasterizer(std::shared_ptr<RasterLog> log, Mode mode = Mode::Signature) : log_(std::move(log)), mode_(mode) {}
-  void Rasterize(uint16_t code, int size, uint32_t rows[32]) override {
+  bool Rasterize(uint16_t code, int size, uint32_t rows[32]) override {
     if (log_) log_->calls.emplace_back(code, size);
+    const bool final = !log_ || log_->forNow == 0 || code != log_->forNow;
     if (mode_ == Mode::Solid) {
       for (int r = 0; r < 32; ++r) rows[r] = 0xFFFFFFFFu;
-      return;
+      return final;
     }
-    if (code == 0x2000) return;
+    if (code == 0x2000) return final;
     rows[0] |= 0x80000000u;
     for (int r = 0; r < 16; ++r)
       if (code & (0x8000u >> r)) rows[r] |= 0x40000000u;
+    return final;
   }
 
  private:

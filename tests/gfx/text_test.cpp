@@ -238,6 +238,20 @@ TEST_F(Text, FrequentGlyphsMoveForwardAndTheLeastUsedIsEvicted) {
   EXPECT_EQ(Rasterised(), 102u);
 }
 
+// A glyph drawn for now (the face that has it still on its way to a web page)
+// is drawn, but not kept: it is asked for again until its face gives it.
+TEST_F(Text, AGlyphDrawnForNowIsAskedForAgainUntilItIsFinal) {
+  log_->forNow = One('z');
+  Render(16, 0, 0, 0, "zz");
+  EXPECT_EQ(At(8, 0), One('z'));
+  Render(16, 0, 50, 0, "z");
+  EXPECT_EQ(Rasterised(), 3u);
+  log_->forNow = 0;
+  Render(16, 0, 100, 0, "z");
+  Render(16, 0, 150, 0, "zz");
+  EXPECT_EQ(Rasterised(), 4u);
+}
+
 TEST_F(Text, ReinitialisingEmptiesTheCache) {
   Render(16, 0, 0, 0, "a");
   auto log = std::make_shared<RasterLog>();

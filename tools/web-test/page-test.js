@@ -9,7 +9,12 @@
 // - the idle start menu's CPU use over 10 s is measured and reported;
 // - clicks start a level and a click on the board turns a piece; a touch tap
 //   (the page emulating a touch screen) turns one too;
-// - a game saved in slot 1 is still there after the page is reloaded;
+// - pictures chosen with the page's "Make a puzzle…" button open the game's
+//   maker, and a title typed and Enter make a puzzle of them;
+// - a game saved in slot 1 and the puzzle made are still there after the page
+//   is reloaded;
+// - a title in characters beyond the font's first part has the page fetch the
+//   whole font, and draws from it once it arrived;
 // - the console shows no errors all along.
 // Prints one line per check and "N passed, N failed" last; the exit code says.
 "use strict";
@@ -120,9 +125,11 @@ async function click(page, fx, fy) {
       if (/^waiting for .* to arrive$/.test(m.text())) waited.push(m.text());
     });
     let heldLater = null;
+    let heldFont = null;  // the whole font, held back once the game asks for it
     await page.setRequestInterception(true);
     page.on("request", (r) => {
       if (/-later\.data$/.test(r.url()) && !heldLater) heldLater = r;
+      else if (/\/fonts\.data$/.test(r.url()) && !heldFont) heldFont = r;
       else r.continue();
     });
     // A mouse first: with touch emulated, Chromium turns the mouse into a
@@ -238,10 +245,83 @@ async function click(page, fx, fy) {
     await shootFrame(page, path.join(outDir, "save-3.png"));
     const saved = await savesNow();
     check(saved.length > before.length, "a game saved in slot 1 (" + saved.filter((f) => !before.includes(f)).join(", ") + ")");
+
+    // Three pictures chosen with the page's "Make a puzzle…" button: the
+    // game's maker opens over the level with them, a typed title and Enter
+    // make the puzzle, and the game goes on in it.
+    const pictureDir = fs.mkdtempSync(path.join(os.tmpdir(), "tessera-pictures-"));
+    const pictures = [["red", "blue"], ["green", "yellow"], ["purple", "orange"]].map(([from, to], i) => {
+      const file = path.join(pictureDir, "photo-" + (i + 1) + ".png");
+      execFileSync("convert", ["-size", "640x480", "gradient:" + from + "-" + to, "-fill", "white",
+                               "-draw", "circle 320,240 320," + (100 + 40 * i), file]);
+      return file;
+    });
+    const madeNow = () => page.evaluate(() => {
+      const campaigns = "/home/web_user/.local/share/tessera/campaigns";
+      const found = [];
+      try {
+        for (const name of FS.readdir(campaigns)) {
+          try {
+            const manifest = FS.readFile(campaigns + "/" + name + "/tessera-package.ini", {encoding: "utf8"});
+            if (manifest.includes("Web puzzle")) found.push(name + " " + FS.readdir(campaigns + "/" + name).length);
+          } catch (e) {}
+        }
+      } catch (e) {}
+      return found;
+    });
+    const chooser = await page.$("#pictures-file");
+    await chooser.uploadFile(...pictures);
+    await page.waitForFunction(() => Module.tesseraDrops && Module.tesseraDrops.length === 0, {timeout: 30000});
+    await sleep(2000);
+    await shootFrame(page, path.join(outDir, "maker-form.png"));
+    const untitled = await shootArea(page, 230, 87, 40, path.join(outDir, "title-before.png"));
+    await page.keyboard.type("Web puzzle");
+    await sleep(500);
+    const titled = await shootArea(page, 230, 87, 40, path.join(outDir, "title-after.png"));
+    check(pixelsApart(untitled, titled) > 0, "a title typed into the maker's form shows (the game's text has its font)");
+    await page.keyboard.press("Enter");
+    let made = [];
+    for (let waitedMs = 0; made.length === 0 && waitedMs < 120000; waitedMs += 1000) {
+      await sleep(1000);
+      made = await madeNow();
+    }
+    await sleep(3000);
+    await shootFrame(page, path.join(outDir, "maker-made.png"));
+    check(made.length === 1, "pictures chosen with the page's button make a puzzle in the game (" + made.join(", ") + ")");
+    fs.rmSync(pictureDir, {recursive: true, force: true});
+
     await page.reload({waitUntil: "load"});
     await page.waitForSelector("#choices button", {timeout: 60000});
     const kept = await savesNow();
     check(saved.length > 0 && saved.every((f) => kept.includes(f)), "the save is still there after a reload (" + kept.length + " save files)");
+    const madeKept = await madeNow();
+    check(made.length === 1 && madeKept.length === 1 && madeKept[0] === made[0], "the puzzle made is still there after a reload (" + madeKept.join(", ") + ")");
+
+    // The puzzle retitled in characters beyond the font's first part: the
+    // library (shown at start, as the player has a puzzle of their own) draws
+    // them from the whole font, which the page fetches only now; until it
+    // arrives they show as boxes and the game goes on.
+    await page.evaluate(() => {
+      const campaigns = "/home/web_user/.local/share/tessera/campaigns";
+      for (const name of FS.readdir(campaigns)) {
+        const ini = campaigns + "/" + name + "/tessera-package.ini";
+        try {
+          const text = FS.readFile(ini, {encoding: "utf8"});
+          if (text.includes("Web puzzle")) FS.writeFile(ini, text.replace(/^title=.*$/m, "title=\u9e66\u9e49\u87ba"));
+        } catch (e) {}
+      }
+    });
+    (await page.waitForSelector("#choices button", {timeout: 60000})).click();
+    for (let waitedMs = 0; !heldFont && waitedMs < 90000; waitedMs += 500) await sleep(500);
+    await sleep(1500);
+    const boxes = await shootArea(page, 170, 108, 40, path.join(outDir, "title-boxes.png"));
+    if (heldFont) heldFont.continue();
+    await page.waitForFunction(() => !Module.tesseraArriving.has("/fonts/wqy-zenhei.ttc"), {timeout: 120000}).catch(() => {});
+    await sleep(1500);
+    const drawn = await shootArea(page, 170, 108, 40, path.join(outDir, "title-drawn.png"));
+    await shootFrame(page, path.join(outDir, "library.png"));
+    check(heldFont !== null && pixelsApart(boxes, drawn) > 0,
+          "characters beyond the font's first part make the page fetch the whole font, and then draw from it");
   } catch (e) {
     check(false, "the page run: " + (e && e.stack ? e.stack : e));
   } finally {

@@ -32,5 +32,6 @@ void ReleaseFileLock(int) {}
 void FilesChanged() {}
 
 void AwaitArrival(const std::string&) {}
+bool FileArriving(const std::string&) { return false; }
 
 }  // namespace tessera

@@ -33,5 +33,8 @@ void FilesChanged();
 // is still fetching (the page brings a campaign's later files after the game
 // started); at once for any other path.
 void AwaitArrival(const std::string& path);
+// True while the file is still on its way; never waits (asking for a file the
+// page fetches only on demand starts its fetch).
+bool FileArriving(const std::string& path);
 
 }  // namespace tessera

@@ -76,6 +76,9 @@ bool HostWrite(int handle, const void* bytes, size_t size) {
 
 bool HostSync(int handle) { return ::fsync(handle) == 0; }
 bool HostClose(int handle) { return ::close(handle) == 0; }
+void HostFilesWritten() { FilesChanged(); }
+bool HostArriving(const std::string& path) { return FileArriving(path); }
+
 bool HostReplace(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
   FilesChanged();

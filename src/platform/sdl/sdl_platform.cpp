@@ -2,12 +2,17 @@
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/backends.h"
@@ -25,6 +30,35 @@ int DefaultWindowScale(int desktopWidth, int desktopHeight) {
 }
 
 namespace {
+
+#ifdef __EMSCRIPTEN__
+// clang-format off
+// Pictures dropped onto the page or chosen with its button: the page writes
+// them into the file system and queues their paths (Module.tesseraDrops), and
+// they reach the game one at a time, as SDL gives a desktop drop. Returns the
+// path's length with its 0 (the path stays queued when `room` is too small),
+// 0 when none waits.
+EM_JS(int, web_take_drop, (char* out, int room), {
+  const drops = Module.tesseraDrops;
+  if (!drops || drops.length === 0) return 0;
+  const need = lengthBytesUTF8(drops[0]) + 1;
+  if (need <= room) stringToUTF8(drops.shift(), out, room);
+  return need;
+});
+// clang-format on
+
+bool TakePageDrop(std::string& path) {
+  std::vector<char> room(1024);
+  int need = web_take_drop(room.data(), static_cast<int>(room.size()));
+  if (need > static_cast<int>(room.size())) {
+    room.resize(static_cast<size_t>(need));
+    need = web_take_drop(room.data(), need);
+  }
+  if (need <= 0 || need > static_cast<int>(room.size())) return false;
+  path.assign(room.data());
+  return true;
+}
+#endif
 
 uint32_t VirtualKeyOf(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + static_cast<uint32_t>(key - SDLK_a);
@@ -200,6 +234,14 @@ class SdlWindowPlatform : public SdlPlatform, private PresentTarget {
       m.kind = MessageKind::Close;
       return true;
     }
+#ifdef __EMSCRIPTEN__
+    if (std::string dropped; TakePageDrop(dropped)) {
+      m = WindowMessage{};
+      m.kind = MessageKind::Drop;
+      m.path = std::move(dropped);
+      return true;
+    }
+#endif
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
       m = WindowMessage{};

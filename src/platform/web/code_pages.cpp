@@ -157,18 +157,25 @@ bool CodePageDecoder::ToCodePoint(const char* bytes, size_t length, uint32_t& co
 // The monospaced face of WenQuanYi Zen Hei (the second of its file), as the
 // desktop systems pick it: first beside the program (fonts/ in the page's own
 // files, or beside the launcher), then where Debian installs it (a game run
-// under Node.js sees the real files).
+// under Node.js sees the real files). The page's first part of it
+// (fonts/wqy-zenhei-part.ttf: the characters of the campaigns it offers)
+// comes before them: the whole face, which the page fetches only when it is
+// opened, is left unlooked-at until a character is missing.
 std::vector<FontFace> FontFacesFor(CodePage) {
   std::vector<FontFace> faces;
   const std::filesystem::path own = ExecutableFolder();
-  if (!own.empty()) faces.push_back(FontFace{HostPathString(own / "fonts" / "wqy-zenhei.ttc"), 1});
-  faces.push_back(FontFace{"/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 1});
-  std::vector<FontFace> present;
-  for (FontFace& face : faces) {
-    HostFileInfo info;
-    if (HostStat(face.file, info) && info.regular) present.push_back(std::move(face));
+  HostFileInfo info;
+  if (!own.empty()) {
+    FontFace part{HostPathString(own / "fonts" / "wqy-zenhei-part.ttf"), 0, true};
+    if (HostStat(part.file, info) && info.regular) faces.push_back(std::move(part));
   }
-  return present;
+  const bool lazy = !faces.empty();
+  std::vector<FontFace> whole;
+  if (!own.empty()) whole.push_back(FontFace{HostPathString(own / "fonts" / "wqy-zenhei.ttc"), 1});
+  whole.push_back(FontFace{"/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 1});
+  for (FontFace& face : whole)
+    if (lazy || (HostStat(face.file, info) && info.regular)) faces.push_back(std::move(face));
+  return faces;
 }
 
 }  // namespace tessera

@@ -134,19 +134,31 @@ void FilesChanged() {
 // True while the page is still fetching the file (Module.tesseraArriving
 // holds the lower-case paths of the files its later packages bring). A
 // relative path is taken from the working folder, the campaign's.
+// Module.tesseraOnDemand maps the lower-case path of a file the page fetches
+// only when asked for (the whole Chinese font) to the function that fetches
+// it, which puts it among those arriving.
 EM_JS(bool, web_arriving, (const char* path), {
+  const onDemand = Module.tesseraOnDemand;
   const arriving = Module.tesseraArriving;
-  if (!arriving || arriving.size === 0) return false;
+  if ((!arriving || arriving.size === 0) && !onDemand) return false;
   let name = UTF8ToString(path);
   if (name[0] !== "/") name = FS.cwd() + "/" + name;
   const parts = name.split("/").filter((part) => part !== "" && part !== ".");
-  return arriving.has("/" + parts.join("/").toLowerCase());
+  const key = "/" + parts.join("/").toLowerCase();
+  if (onDemand && onDemand[key]) {
+    const fetchIt = onDemand[key];
+    delete onDemand[key];
+    fetchIt();
+  }
+  return !!Module.tesseraArriving && Module.tesseraArriving.has(key);
 });
 // clang-format on
 
 // The page starts the game once the start menu's files are there and brings
 // the rest (the levels' pictures, music, later movies) behind it; a file asked
 // for before it arrived is waited for, the browser running meanwhile.
+bool FileArriving(const std::string& path) { return web_arriving(path.c_str()); }
+
 void AwaitArrival(const std::string& path) {
   if (!web_arriving(path.c_str())) return;
   std::fprintf(stderr, "waiting for %s to arrive\n", path.c_str());

@@ -107,6 +107,9 @@ bool HostSync(int handle) {
 
 bool HostClose(int handle) { return ::_close(handle) == 0; }
 
+void HostFilesWritten() {}
+bool HostArriving(const std::string&) { return false; }
+
 bool HostReplace(const std::string& from, const std::string& to) {
   return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

@@ -110,6 +110,22 @@ std::string ValueText(const MakerForm& form, int option) {
 
 const char* const kOptionNames[] = {"Piece size", "Layers", "Time", "Stones", "Spiders"};
 
+constexpr int kNoteWidth = 680;
+
+// `message` in at most two lines of `room` bytes, broken at a space where
+// there is one; the second is cut with "..." when drawn.
+std::vector<std::string> MessageLines(const std::string& message, size_t room) {
+  if (message.empty()) return {};
+  if (message.size() <= room) return {message};
+  size_t cut = message.rfind(' ', room);
+  if (cut == std::string::npos || cut == 0) {
+    cut = 0;
+    while (cut < message.size() && cut + Utf8CharacterBytes(message, cut) <= room) cut += Utf8CharacterBytes(message, cut);
+    return {message.substr(0, cut), message.substr(cut)};
+  }
+  return {message.substr(0, cut), message.substr(cut + 1)};
+}
+
 int ShownCount(const MakerForm& form) {
   return std::clamp(static_cast<int>(form.pictures.size()) - form.firstShown, 0, kThumbsShown);
 }
@@ -420,14 +436,18 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   for (const MakerPicture& p : form.pictures)
     if (!p.problem.empty()) lines.push_back(p.name + " is skipped: " + p.problem);
   for (std::string& note : PictureNotes(form)) lines.push_back(std::move(note));
-  if (lines.size() > 2) {
-    lines.resize(2);
-    lines[1] = "... and more: look at the pictures framed in colour";
+  // Three lines fit above the buttons; a long message (a folder and why it
+  // cannot be written) takes two of them.
+  const std::vector<std::string> message = MessageLines(form.message, kNoteWidth / 8);
+  const size_t noteLines = message.size() > 1 ? 1 : 2;
+  if (lines.size() > noteLines) {
+    lines.resize(noteLines);
+    lines.back() = "... and more: look at the pictures framed in colour";
   }
+  for (const std::string& m : message) lines.push_back(m);
   int line = 0;
   const int notesY = kPicturesY + 30 + kRows * (THUMBNAIL_SHOWN + 10);
-  for (const std::string& l : lines) DrawShownText(l, 16, warn, 60, notesY + 18 * line++, 680, frame);
-  if (!form.message.empty()) DrawShownText(form.message, 16, warn, 60, notesY + 18 * line, 680, frame);
+  for (const std::string& l : lines) DrawShownText(l, 16, warn, 60, notesY + 18 * line++, kNoteWidth, frame);
 
   for (const Rect& r : {kMake, kCancel}) {
     const bool hover = form.hovered == (r.x == kMake.x ? kHitMake : kHitCancel);

@@ -18,6 +18,9 @@
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
 #include <sys/resource.h>
 #endif
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace tessera::test {
 namespace {
@@ -151,6 +154,61 @@ TEST(Maker, ACancelledOrFailedMakeLeavesNothingAndATakenNameGetsANumber) {
   EXPECT_EQ(content::LevelTitleFor("\xE6\x97\x85", 1), "Picture");
 }
 
+// A campaigns folder that cannot be written is named with the reason before
+// any picture is cut, and nothing is left anywhere. A file in the folder's
+// place, or above it, and a folder not even root can write in stand for it
+// robustly as root too.
+TEST(Maker, ACampaignsFolderThatCannotBeWrittenIsNamedWithWhyBeforeAnyPictureIsCut) {
+  Pictures pictures;
+  ScratchDir dir;
+  dir.Write("file", "not a folder");
+  const fs::path file = HostFsPath(dir / "file");
+  content::ImportOptions options;
+  options.images = {pictures.a, pictures.b};
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  size_t steps = 0;
+  const auto step = [&steps](size_t, size_t, const std::string&) { return ++steps, true; };
+  std::vector<std::pair<fs::path, std::string>> cases = {
+      {file, HostPathString(file) + " is a file, not a folder"},
+      {file / "tessera" / "campaigns", "cannot be made: " + HostPathString(file) + " is a file, not a folder"}};
+#ifdef __linux__
+  cases.emplace_back("/proc", "/proc cannot be written: ");
+#endif
+  for (const auto& [campaigns, why] : cases) {
+    EXPECT_FALSE(content::MakeCampaign(campaigns, "Trip", options, made, report, error, step));
+    EXPECT_NE(error.find("the campaigns folder " + HostPathString(campaigns)), std::string::npos) << error;
+    EXPECT_NE(error.find(why), std::string::npos) << error;
+  }
+  EXPECT_EQ(steps, 0u);
+  EXPECT_EQ(ReadText(dir / "file"), "not a folder");
+  EXPECT_EQ(std::distance(fs::directory_iterator(HostFsPath(dir.path())), fs::directory_iterator()), 1);
+}
+
+#ifndef _WIN32
+TEST(Maker, ACampaignsFolderWhosePermissionsStopWritesIsNamedWithWhy) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes through permission bits: the read-only folder case needs another user";
+  Pictures pictures;
+  ScratchDir dir;
+  content::ImportOptions options;
+  options.images = {pictures.a, pictures.b};
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  size_t steps = 0;
+  const auto step = [&steps](size_t, size_t, const std::string&) { return ++steps, true; };
+  const fs::path locked = HostFsPath(dir / "locked");
+  fs::create_directory(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(content::MakeCampaign(locked, "Trip", options, made, report, error, step));
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_NE(error.find(HostPathString(locked) + " cannot be written: Permission denied"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_empty(locked));
+  EXPECT_EQ(steps, 0u);
+}
+#endif
+
 #ifndef _WIN32
 // A disk that fills while the campaign is written (a file size limit stands in
 // for it: writes past it fail as on a full disk): the form says so, and
@@ -185,6 +243,37 @@ int WhitePixels(const Picture& p, int x0, int y0, int x1, int y1) {
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x) n += Near(p.At(x, y), 0xFFFFFF);
   return n;
+}
+
+// The player's data folder is a file: the form names the campaigns folder and
+// why in full (the message runs over two lines), and nothing is made.
+TEST(Maker, TheFormSaysWhyTheCampaignsFolderCannotBeMade) {
+  Pictures pictures;
+  ScratchDir dir;
+  const PlayerFolders player(dir / "player");
+  dir.Write("player/data", "a file where the folder would be");
+  dir.Write("make.txt", "100 text Trip\n300 keydown 13\n400 dump refused\n500 quit\n");
+  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && TESSERA_PATH= " + Quote(GameBinary()) +
+                                   " --headless --input make.txt --trace trace.txt --dump-dir . " + Quote(pictures.a) +
+                                   " " + Quote(pictures.b));
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::string trace = ReadText(dir / "trace.txt");
+  EXPECT_NE(trace.find(" log making failed: the campaigns folder " + player.Campaigns() + " cannot be made: " +
+                       HostPathString(HostFsPath(dir / "player") / "data") + " is a file, not a folder\n"),
+            std::string::npos)
+      << trace;
+  EXPECT_EQ(trace.find(" log made "), std::string::npos) << trace;
+  EXPECT_EQ(ReadText(dir / "player/data"), "a file where the folder would be");
+  Picture refused;
+  ASSERT_TRUE(ReadBmp24(dir / "refused.bmp", refused));
+  int firstLine = 0, secondLine = 0;  // the message's orange text, below the thumbnails
+  for (int x = 60; x < 740; ++x)
+    for (int y = 0; y < 16; ++y) {
+      firstLine += Near(refused.At(x, 492 + y), 0xF0AA78);
+      secondLine += Near(refused.At(x, 510 + y), 0xF0AA78);
+    }
+  EXPECT_GT(firstLine, 200);
+  EXPECT_GT(secondLine, 100);
 }
 
 // The whole flow in a headless game: pictures on the command line open the

@@ -8,10 +8,13 @@
 #include <filesystem>
 #include <map>
 
+#include "app/campaigns.h"
 #include "app/profile.h"
 #include "content/maker.h"
 #include "content/package.h"
+#include "flow/library_flow.h"
 #include "gfx/bmp_write.h"
+#include "gfx/pixel_format.h"
 #include "platform/file_system.h"
 #include "tools/tool_fixtures.h"
 
@@ -208,6 +211,49 @@ TEST(Maker, ACampaignsFolderWhosePermissionsStopWritesIsNamedWithWhy) {
   EXPECT_EQ(steps, 0u);
 }
 #endif
+
+// The library's cached thumbnail is used while the campaign's first picture
+// stays as it was, and made anew once it changes.
+TEST(Maker, TheLibrarysCachedThumbnailFollowsTheCampaignsFirstPicture) {
+  Pictures pictures;
+  ScratchDir dir;
+  const PlayerFolders player(dir / "player");
+  const fs::path campaigns = HostFsPath(dir / "campaigns");
+  content::ImportOptions options;
+  fs::path a, b;
+  content::ImportReport report;
+  std::string error;
+  options.images = {pictures.a};
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "A", options, a, report, error)) << error;
+  options.images = {pictures.b};
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "B", options, b, report, error)) << error;
+  // The first campaign's thumbnail, as the library reads it: a pixel of its left half.
+  const auto left = [&] {
+    std::vector<LibraryEntry> entries(1);
+    entries[0].folder = a;
+    entries[0].id = CampaignId(a);
+    ReadShownThumbnails(entries, LibraryState{});
+    return entries[0].thumbnail ? entries[0].thumbnail->At(10, 50) : uint16_t{0};
+  };
+  EXPECT_EQ(left(), PackRgb(255, 0, 0));
+  const fs::path thumbnails = HostFsPath(player.Cache()) / "thumbnails";
+  ASSERT_EQ(std::distance(fs::directory_iterator(thumbnails), fs::directory_iterator()), 1);
+  // Unchanged: the cached file is shown, the campaign's pictures not read (a
+  // magenta square put in the cache's place is what comes back).
+  const fs::path cached = fs::directory_iterator(thumbnails)->path();
+  std::vector<uint8_t> rgb(content::THUMBNAIL_SIDE * content::THUMBNAIL_SIDE * 3, 0xFF);
+  for (size_t i = 1; i < rgb.size(); i += 3) rgb[i] = 0;
+  const std::vector<uint8_t> bmp = EncodeBmp24(content::THUMBNAIL_SIDE, content::THUMBNAIL_SIDE, rgb.data());
+  dir.Write(HostPathString(cached.lexically_relative(HostFsPath(dir.path()))), bmp);
+  EXPECT_EQ(left(), PackRgb(255, 0, 255));
+  // Picture.dat rewritten, of the same size, with another first picture: made
+  // anew from it, and the older thumbnail gone from the cache.
+  EXPECT_EQ(fs::file_size(a / "Picture.dat"), fs::file_size(b / "Picture.dat"));
+  fs::copy_file(b / "Picture.dat", a / "Picture.dat", fs::copy_options::overwrite_existing);
+  EXPECT_EQ(left(), PackRgb(0, 255, 0));
+  EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails), fs::directory_iterator()), 1);
+  EXPECT_FALSE(fs::exists(cached));
+}
 
 #ifndef _WIN32
 // A disk that fills while the campaign is written (a file size limit stands in

@@ -712,23 +712,30 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
 
   std::vector<ZipWriteEntry> entries;
   const std::string text = FormatManifest(manifest);
-  entries.push_back({PACKAGE_MANIFEST, std::vector<uint8_t>(text.begin(), text.end()), false});
+  entries.push_back({PACKAGE_MANIFEST, std::vector<uint8_t>(text.begin(), text.end()), false, {}});
   if (std::vector<uint8_t> thumbnail = MakeThumbnail(dir); !thumbnail.empty())
-    entries.push_back({PACKAGE_THUMBNAIL, std::move(thumbnail), true});
+    entries.push_back({PACKAGE_THUMBNAIL, std::move(thumbnail), true, {}});
   uint64_t total = 0;
   for (const std::string& name : names) {
     if (std::string bad = CheckEntryName(name); !bad.empty()) {
       error = dir + ": " + Shown(name) + ": " + bad;
       return false;
     }
+    // Read as the package is written, one file at a time: a loose campaign of
+    // hundreds of pictures is gigabytes.
     ZipWriteEntry entry;
     entry.name = name;
-    if (!ReadHostFile(dir + "/" + name, entry.data)) {
+    entry.file = dir + "/" + name;
+    std::FILE* readable = HostOpen(entry.file, "rb");
+    const uintmax_t size = fs::file_size(HostFsPath(entry.file), ec);
+    if (!readable || ec) {
+      if (readable) std::fclose(readable);
       error = dir + ": " + name + ": cannot be read";
       return false;
     }
-    total += entry.data.size();
-    if (entry.data.size() > PACKAGE_MAX_ENTRY_BYTES || total > PACKAGE_MAX_TOTAL_BYTES) {
+    std::fclose(readable);
+    total += size;
+    if (size > PACKAGE_MAX_ENTRY_BYTES || total > PACKAGE_MAX_TOTAL_BYTES) {
       error = dir + ": " + name + ": the campaign is larger than a package may be";
       return false;
     }

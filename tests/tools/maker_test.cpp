@@ -526,10 +526,18 @@ TEST(StreamingImport, TwoHundredPicturesMakeALooseCampaignWithinTheMemoryBudget)
   LintRun lint = Lint(options.dir);
   EXPECT_EQ(lint.exitCode, 0) << lint.Dump();
   EXPECT_FALSE(lint.HasErrors()) << lint.Dump();
+  // Packed, its 300 MB of pictures are read file by file as the package is written.
+  ASSERT_TRUE(content::PackCampaign(options.dir, dir / "game.tessera", {}, error)) << error;
+  const long packed = PeakResidentKiB();
+  content::PackageInfo info;
+  ASSERT_TRUE(content::ReadPackage(dir / "game.tessera", info, error)) << error;
+  EXPECT_EQ(info.manifest.levels, 200);
+  EXPECT_GT(info.claimedBytes, 300000000u);
 
   if (before < 0 || after < 0)
     GTEST_SKIP() << "this build does not tell the game's peak resident set (not Linux, or AddressSanitizer)";
   EXPECT_LT(after - before, 64 * 1024) << "peak grew from " << before << " to " << after << " KiB";
+  EXPECT_LT(packed - before, 64 * 1024) << "packing: peak grew from " << before << " to " << packed << " KiB";
 }
 
 // A cancel after every layer was written, before anything is put in place,

@@ -1,6 +1,7 @@
 #include "app/campaigns.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -158,19 +159,28 @@ std::string CampaignId(const fs::path& folder) {
 }
 
 bool CanCreateFileIn(const fs::path& folder) {
+  std::string why;
+  return CanCreateFileIn(folder, why);
+}
+
+bool CanCreateFileIn(const fs::path& folder, std::string& why) {
   std::error_code ec;
   const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 4; ++attempt) {
     const fs::path probe = folder / (".tessera-write-test-" + std::to_string(now + attempt));
     if (fs::exists(probe, ec)) continue;
     bool created = false;
+    errno = 0;
     {
       std::ofstream file(probe, std::ios::binary);
       created = file.is_open() && (file << 'x') && file.flush();
     }
+    const int error = errno;
     fs::remove(probe, ec);
+    if (!created) why = error != 0 ? std::generic_category().message(error) : "a file cannot be written there";
     return created;
   }
+  why = "a file cannot be written there";
   return false;
 }
 

@@ -62,6 +62,8 @@ std::string CleanCampaignId(const std::string& text);
 // True when a new file can be created in `folder` (tried, then removed): the
 // one test that also holds for root on a read-only mount.
 bool CanCreateFileIn(const std::filesystem::path& folder);
+// The same; when false, `why` is the system's reason ("Read-only file system").
+bool CanCreateFileIn(const std::filesystem::path& folder, std::string& why);
 // True for a folder under an installed tessera data folder (<system data
 // folder>/tessera, <executable's folder>/../share/tessera): a package's files
 // are never written, not even by a user who could (root).

@@ -75,18 +75,38 @@ std::string LevelTitleFor(const std::string& title, size_t pictures) {
   return plain.empty() ? "Picture" : plain;
 }
 
+namespace {
+
+// Empty when a campaign can be made in `campaigns` (made when missing), else
+// why not, naming the folder: checked before any picture is cut.
+std::string CampaignsFolderProblem(const fs::path& campaigns) {
+  const std::string named = "the campaigns folder " + HostPathString(campaigns);
+  std::error_code ec;
+  // A file where the folder or one above it should be.
+  for (fs::path at = campaigns; !at.empty(); at = at.parent_path()) {
+    const fs::file_status status = fs::status(at, ec);
+    if (fs::exists(status)) {
+      if (fs::is_directory(status)) break;
+      if (at == campaigns) return named + " is a file, not a folder";
+      return named + " cannot be made: " + HostPathString(at) + " is a file, not a folder";
+    }
+    if (at == at.parent_path()) break;
+  }
+  fs::create_directories(campaigns, ec);
+  if (ec || !fs::is_directory(campaigns, ec))
+    return named + " cannot be made: " + (ec ? ec.message() : std::string("it is not a folder"));
+  std::string why;
+  if (!CanCreateFileIn(campaigns, why)) return named + " cannot be written: " + why;
+  return {};
+}
+
+}  // namespace
+
 bool MakeCampaign(const fs::path& campaigns, const std::string& title, ImportOptions options, fs::path& made,
                   ImportReport& report, std::string& error, const ImportStep& step) {
+  error = CampaignsFolderProblem(campaigns);
+  if (!error.empty()) return false;
   std::error_code ec;
-  fs::create_directories(campaigns, ec);
-  if (ec || !fs::is_directory(campaigns, ec)) {
-    error = HostPathString(campaigns) + ": the campaigns folder cannot be made: " + ec.message();
-    return false;
-  }
-  if (!CanCreateFileIn(campaigns)) {
-    error = HostPathString(campaigns) + ": the campaigns folder is read-only; no campaign can be made in it";
-    return false;
-  }
   const fs::path place = FreeCampaignFolder(campaigns, title);
   const std::string temporary = TemporaryFolderBeside(HostPathString(place));
   options.dir = temporary;
@@ -117,8 +137,8 @@ bool AppendToCampaign(const fs::path& folder, ImportOptions options, ImportRepor
     error = dir + ": not a campaign made from pictures";
     return false;
   }
-  if (!CanCreateFileIn(folder.parent_path())) {
-    error = HostPathString(folder.parent_path()) + ": the campaigns folder is read-only";
+  if (std::string why; !CanCreateFileIn(folder.parent_path(), why)) {
+    error = "the campaigns folder " + HostPathString(folder.parent_path()) + " cannot be written: " + why;
     return false;
   }
   const std::string temporary = TemporaryFolderBeside(dir);

@@ -1,6 +1,7 @@
 #include "content/package.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -391,29 +392,48 @@ std::string Below(const std::string& dir, const std::string& composed) {
   return path;
 }
 
-// The first level's first layer picture, a fifth of its side; empty when it
-// cannot be read (lint has already said why).
-std::vector<uint8_t> MakeThumbnail(const std::string& dir) {
-  const std::string system = ReadText(Below(dir, "System.ini"));
-  const bool packaged = ProfileValue(system, "setting", "packaged") != "false";
+// Where a campaign's first level's first layer picture is: the files that
+// decide it (System.ini, the script that names it, the archive or the loose
+// file that holds it) and its name.
+struct FirstPicture {
+  std::string system, script, holder;
+  std::string name;  // empty when the script names none
+  bool packaged = false;
+};
+
+FirstPicture FindFirstPicture(const std::string& dir) {
+  FirstPicture found;
+  found.system = Below(dir, "System.ini");
+  const std::string system = ReadText(found.system);
+  found.packaged = ProfileValue(system, "setting", "packaged") != "false";
   std::string pictures = ProfileValue(system, "path", "PicturePath");
   if (pictures.empty()) pictures = "Picture";
   std::string scriptPath = ProfileValue(system, "path", "ScriptPath");
   if (scriptPath.empty()) scriptPath = "Script";
-  const std::string script = ReadText(Below(dir, packaged ? "Script.dat" : scriptPath + "\\ScriptEntry.txt"));
+  found.script = Below(dir, found.packaged ? "Script.dat" : scriptPath + "\\ScriptEntry.txt");
   std::string first = ProfileValue(system, "debug", "BeginLevel");
   if (first.empty() || Lower(first) == "gamebegin") first = "Level00";
-  const std::string name = ProfileValue(script, first, "BlendPicture00");
-  if (name.empty()) return {};
+  found.name = ProfileValue(ReadText(found.script), first, "BlendPicture00");
+  if (!found.name.empty())
+    found.holder = Below(dir, found.packaged ? std::string("Picture.dat") : pictures + "\\" + found.name + ".bmp");
+  return found;
+}
+
+// The first level's first layer picture, a fifth of its side; empty when it
+// cannot be read (lint has already said why).
+std::vector<uint8_t> MakeThumbnail(const std::string& dir) {
+  const FirstPicture first = FindFirstPicture(dir);
+  if (first.name.empty()) return {};
+  const std::string& name = first.name;
   Bytes bmp;
-  if (packaged) {
+  if (first.packaged) {
     // Only the index and the one member are read: a full archive is over 200 MB.
     ArchiveFile archive;
     std::string ignored;
-    if (OpenArchiveFile(Below(dir, "Picture.dat"), archive, ignored) != ArchiveOpen::Ok) return {};
+    if (OpenArchiveFile(first.holder, archive, ignored) != ArchiveOpen::Ok) return {};
     for (const ArchiveEntry& e : archive.entries)
       if (Lower(e.name) == Lower(name + ".bmp") && !ReadMember(archive, e, bmp)) return {};
-  } else if (!ReadHostFile(Below(dir, pictures + "\\" + name + ".bmp"), bmp)) {
+  } else if (!ReadHostFile(first.holder, bmp)) {
     return {};
   }
   // Lint has checked the picture: an uncompressed 24-bit 500x500 BMP.
@@ -574,6 +594,27 @@ bool UnpackAndLintInto(const std::string& path, const std::string& dir, PackageI
 }
 
 std::vector<uint8_t> MakeCampaignThumbnail(const std::string& dir) { return MakeThumbnail(dir); }
+
+std::string CampaignThumbnailKey(const std::string& dir) {
+  const FirstPicture first = FindFirstPicture(dir);
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a
+  auto mix = [&hash](uint64_t value) {
+    for (int i = 0; i < 8; ++i, value >>= 8) hash = (hash ^ (value & 0xFF)) * 1099511628211ull;
+  };
+  for (const std::string* file : {&first.system, &first.script, &first.holder}) {
+    std::error_code size, time;
+    const fs::path path = HostFsPath(*file);
+    const uintmax_t bytes = file->empty() ? 0 : fs::file_size(path, size);
+    const fs::file_time_type written = file->empty() ? fs::file_time_type{} : fs::last_write_time(path, time);
+    mix(file->empty() || size ? ~uint64_t{0} : static_cast<uint64_t>(bytes));
+    mix(file->empty() || time ? 0
+                              : static_cast<uint64_t>(
+                                    std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count()));
+  }
+  char key[17];
+  std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
+  return key;
+}
 int CampaignLevelCount(const std::string& dir) { return LevelCount(dir); }
 
 bool ReadFolderManifest(const std::string& dir, Manifest& manifest) {
@@ -671,23 +712,30 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
 
   std::vector<ZipWriteEntry> entries;
   const std::string text = FormatManifest(manifest);
-  entries.push_back({PACKAGE_MANIFEST, std::vector<uint8_t>(text.begin(), text.end()), false});
+  entries.push_back({PACKAGE_MANIFEST, std::vector<uint8_t>(text.begin(), text.end()), false, {}});
   if (std::vector<uint8_t> thumbnail = MakeThumbnail(dir); !thumbnail.empty())
-    entries.push_back({PACKAGE_THUMBNAIL, std::move(thumbnail), true});
+    entries.push_back({PACKAGE_THUMBNAIL, std::move(thumbnail), true, {}});
   uint64_t total = 0;
   for (const std::string& name : names) {
     if (std::string bad = CheckEntryName(name); !bad.empty()) {
       error = dir + ": " + Shown(name) + ": " + bad;
       return false;
     }
+    // Read as the package is written, one file at a time: a loose campaign of
+    // hundreds of pictures is gigabytes.
     ZipWriteEntry entry;
     entry.name = name;
-    if (!ReadHostFile(dir + "/" + name, entry.data)) {
+    entry.file = dir + "/" + name;
+    std::FILE* readable = HostOpen(entry.file, "rb");
+    const uintmax_t size = fs::file_size(HostFsPath(entry.file), ec);
+    if (!readable || ec) {
+      if (readable) std::fclose(readable);
       error = dir + ": " + name + ": cannot be read";
       return false;
     }
-    total += entry.data.size();
-    if (entry.data.size() > PACKAGE_MAX_ENTRY_BYTES || total > PACKAGE_MAX_TOTAL_BYTES) {
+    std::fclose(readable);
+    total += size;
+    if (size > PACKAGE_MAX_ENTRY_BYTES || total > PACKAGE_MAX_TOTAL_BYTES) {
       error = dir + ": " + name + ": the campaign is larger than a package may be";
       return false;
     }

@@ -102,6 +102,10 @@ std::string CheckEntryName(const std::string& name);
 // A campaign folder's first level's picture, THUMBNAIL_SIDE square, as a
 // 24-bit BMP (what a package carries); empty when it cannot be read.
 std::vector<uint8_t> MakeCampaignThumbnail(const std::string& dir);
+// What that thumbnail is made from, as a short text that changes when the
+// picture may: the sizes and times (ns) of System.ini, the script naming the
+// first picture, and the archive or file holding it. No picture is read.
+std::string CampaignThumbnailKey(const std::string& dir);
 // The number of levels a campaign folder's script holds.
 int CampaignLevelCount(const std::string& dir);
 // The manifest a campaign folder holds (installed from a package or made by

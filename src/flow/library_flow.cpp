@@ -49,15 +49,43 @@ void Say(const std::string& line) {
   WriteLog(line.c_str());
 }
 
-// The thumbnail cache's file for a campaign: its id and a hash of its folder,
-// so that two copies of one campaign keep theirs apart.
-fs::path ThumbnailFile(const fs::path& folder, const std::string& id) {
-  const fs::path cache = GetUserFolders().cache;
-  if (cache.empty()) return {};
+// The start of the names of a campaign's thumbnails in the cache: its id and
+// a hash of its folder, so that two copies of one campaign keep theirs apart.
+std::string ThumbnailPrefix(const fs::path& folder, const std::string& id) {
   char hash[24];
   std::snprintf(hash, sizeof hash, "%016llx",
                 static_cast<unsigned long long>(std::hash<std::string>{}(HostPathString(folder))));
-  return cache / "thumbnails" / (id + "-" + hash + ".bmp");
+  return id + "-" + hash;
+}
+
+fs::path ThumbnailFolder() {
+  const fs::path cache = GetUserFolders().cache;
+  return cache.empty() ? fs::path() : cache / "thumbnails";
+}
+
+// The thumbnail cache's file for a campaign as it is now: the key of what its
+// first picture is made from is in the name, so a campaign whose first
+// picture changed (re-made, pictures put before it) misses and is made anew.
+fs::path ThumbnailFile(const fs::path& folder, const std::string& id) {
+  const fs::path cache = ThumbnailFolder();
+  if (cache.empty()) return {};
+  return cache / (ThumbnailPrefix(folder, id) + "-" + content::CampaignThumbnailKey(HostPathString(folder)) + ".bmp");
+}
+
+// Removes a campaign's thumbnails from the cache but `keep`.
+void RemoveThumbnails(const fs::path& folder, const std::string& id, const fs::path& keep) {
+  const fs::path cache = ThumbnailFolder();
+  if (cache.empty()) return;
+  const std::string prefix = ThumbnailPrefix(folder, id);
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (auto it = fs::directory_iterator(cache, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = HostPathString(it->path().filename());
+    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+        (name[prefix.size()] == '-' || name[prefix.size()] == '.') && it->path() != keep)
+      stale.push_back(it->path());
+  }
+  for (const fs::path& file : stale) fs::remove(file, ec);
 }
 
 ImagePtr DecodeThumbnail(const std::vector<uint8_t>& bmp) {
@@ -91,6 +119,8 @@ ImagePtr Thumbnail(const fs::path& folder, const std::string& id) {
       if (std::fclose(file) == 0 && written) fs::rename(HostFsPath(temporary), cached, ec);
       fs::remove(HostFsPath(temporary), ec);
     }
+    // The thumbnails of the campaign's earlier first pictures.
+    RemoveThumbnails(folder, id, cached);
   }
   return DecodeThumbnail(made);
 }
@@ -376,8 +406,7 @@ bool DeleteCampaign(const LibraryEntry& entry, const LibraryState& state, std::v
     }
     Say("deleted " + folder);
   }
-  std::error_code ec;
-  if (const fs::path thumbnail = ThumbnailFile(entry.folder, entry.id); !thumbnail.empty()) fs::remove(thumbnail, ec);
+  RemoveThumbnails(entry.folder, entry.id, {});
   return true;
 }
 

@@ -50,6 +50,9 @@ struct ZipWriteEntry {
   std::string name;  // '/' between folders; a folder's name ends with '/'
   std::vector<uint8_t> data;
   bool deflate = true;
+  // When not empty, the entry's bytes are this file's, read while the archive
+  // is written (`data` is not used): memory for a member, not for the archive.
+  std::string file;
 };
 
 // Writes the entries in the order given, each with the same fixed time, Unix

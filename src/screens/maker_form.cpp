@@ -30,10 +30,12 @@ constexpr int kPicturesY = 330, kThumbPitch = 66, kPerRow = 10, kRows = 2;
 constexpr Rect kMake = {440, 540, 140, 40};
 constexpr Rect kCancel = {600, 540, 140, 40};
 constexpr Rect kAddPictures = {200, 540, 220, 40};
-constexpr int kOptions = static_cast<int>(FormField::Count) - 1;
+constexpr int kOptions = static_cast<int>(FormField::Pictures) - 1;
+constexpr int kThumbsShown = kPerRow * kRows;
 
 Rect LessBox(int option) { return {kLessX, kOptionY + option * kOptionPitch, kArrowW, kArrowH}; }
 Rect MoreBox(int option) { return {kMoreX, kOptionY + option * kOptionPitch, kArrowW, kArrowH}; }
+// `i`: the place among the thumbnails shown.
 Rect ThumbBox(int i) {
   return {60 + (i % kPerRow) * kThumbPitch, kPicturesY + 24 + (i / kPerRow) * (THUMBNAIL_SHOWN + 10), THUMBNAIL_SHOWN,
           THUMBNAIL_SHOWN};
@@ -107,6 +109,46 @@ std::string ValueText(const MakerForm& form, int option) {
 }
 
 const char* const kOptionNames[] = {"Piece size", "Layers", "Time", "Stones", "Spiders"};
+
+constexpr int kNoteWidth = 680;
+
+// `message` in at most two lines of `room` bytes, broken at a space where
+// there is one; the second is cut with "..." when drawn.
+std::vector<std::string> MessageLines(const std::string& message, size_t room) {
+  if (message.empty()) return {};
+  if (message.size() <= room) return {message};
+  size_t cut = message.rfind(' ', room);
+  if (cut == std::string::npos || cut == 0) {
+    cut = 0;
+    while (cut < message.size() && cut + Utf8CharacterBytes(message, cut) <= room) cut += Utf8CharacterBytes(message, cut);
+    return {message.substr(0, cut), message.substr(cut)};
+  }
+  return {message.substr(0, cut), message.substr(cut + 1)};
+}
+
+int ShownCount(const MakerForm& form) {
+  return std::clamp(static_cast<int>(form.pictures.size()) - form.firstShown, 0, kThumbsShown);
+}
+
+// The chosen picture stays one of the pictures, and its thumbnail one of those
+// shown: the rows shown move with it.
+void KeepChosenShown(MakerForm& form) {
+  const int count = static_cast<int>(form.pictures.size());
+  form.chosen = std::clamp(form.chosen, 0, std::max(count - 1, 0));
+  const int rows = (count + kPerRow - 1) / kPerRow;
+  form.firstShown = std::clamp(form.firstShown, 0, std::max(rows - kRows, 0) * kPerRow);
+  if (form.chosen < form.firstShown) form.firstShown = form.chosen / kPerRow * kPerRow;
+  if (form.chosen >= form.firstShown + kThumbsShown) form.firstShown = (form.chosen / kPerRow - kRows + 1) * kPerRow;
+}
+
+// Left and Right on the pictures: the next one chosen, or with Ctrl or Shift
+// held the chosen one moved a place; nothing moves past either end.
+void StepPicture(MakerForm& form, int by) {
+  const int to = form.chosen + by;
+  if (to < 0 || to >= static_cast<int>(form.pictures.size())) return;
+  if (form.modifiers != 0) std::swap(form.pictures[form.chosen], form.pictures[to]);
+  form.chosen = to;
+}
 
 }  // namespace
 
@@ -186,7 +228,7 @@ int FormHitAt(const MakerForm& form, int x, int y) {
   if (kMake.Contains(x, y)) return kHitMake;
   if (kCancel.Contains(x, y)) return kHitCancel;
   if (kAddPictures.Contains(x, y)) return kHitAddPictures;
-  const int shown = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
+  const int shown = ShownCount(form);
   for (int i = 0; i < shown; ++i)
     if (RemoveBox(i).Contains(x, y)) return kHitPicture + i;
   for (int i = 0; i < shown; ++i)
@@ -214,17 +256,16 @@ FormStep Press(MakerForm& form, int hit) {
     form.focus = static_cast<FormField>(hit - kHitMore + 1);
     Step(form, hit - kHitMore, +1);
   }
-  if (hit >= kHitPicture && static_cast<size_t>(hit - kHitPicture) < form.pictures.size())
-    form.pictures.erase(form.pictures.begin() + (hit - kHitPicture));
+  if (hit >= kHitPicture && hit < kHitThumbnail &&
+      static_cast<size_t>(form.firstShown + hit - kHitPicture) < form.pictures.size())
+    form.pictures.erase(form.pictures.begin() + (form.firstShown + hit - kHitPicture));
   if (hit == kHitMake) return TryMake(form);
   if (hit == kHitCancel) return FormStep::Cancel;
   if (hit == kHitAddPictures) return FormStep::Browse;
   return FormStep::None;
 }
 
-}  // namespace
-
-FormStep HandleFormMessage(MakerForm& form, const WindowMessage& m) {
+FormStep HandleOneMessage(MakerForm& form, const WindowMessage& m) {
   switch (m.kind) {
     case MessageKind::MouseMove:
       form.mouseX = m.x;
@@ -234,16 +275,16 @@ FormStep HandleFormMessage(MakerForm& form, const WindowMessage& m) {
     case MessageKind::ButtonDown:
       if (m.button != MouseButton::Left) break;
       form.pressed = FormHitAt(form, m.x, m.y);
-      if (form.pressed >= kHitThumbnail) form.dragging = form.pressed - kHitThumbnail;
+      if (form.pressed >= kHitThumbnail) form.dragging = form.firstShown + form.pressed - kHitThumbnail;
       break;
     case MessageKind::ButtonUp: {
       if (m.button != MouseButton::Left) break;
       const int hit = FormHitAt(form, m.x, m.y);
       const int from = form.dragging;
       form.dragging = -1;
-      if (from >= 0 && hit >= kHitThumbnail && hit - kHitThumbnail != from) {
+      if (from >= 0 && hit >= kHitThumbnail && form.firstShown + hit - kHitThumbnail != from) {
         // Let go over another picture: the dragged one takes its place.
-        const int to = hit - kHitThumbnail;
+        const int to = form.firstShown + hit - kHitThumbnail;
         MakerPicture moved = std::move(form.pictures[from]);
         form.pictures.erase(form.pictures.begin() + from);
         form.pictures.insert(form.pictures.begin() + to, std::move(moved));
@@ -282,19 +323,41 @@ FormStep HandleFormMessage(MakerForm& form, const WindowMessage& m) {
                                               static_cast<int>(FormField::Count));
           break;
         case VK_LEFT:
-          if (option >= 0) Step(form, option, -1);
+        case VK_RIGHT: {
+          const int by = m.virtualKey == VK_LEFT ? -1 : +1;
+          if (form.focus == FormField::Pictures)
+            StepPicture(form, by);
+          else if (option >= 0)
+            Step(form, option, by);
           break;
-        case VK_RIGHT:
-          if (option >= 0) Step(form, option, +1);
+        }
+        case VK_DELETE:
+          if (form.focus == FormField::Pictures && form.chosen >= 0 &&
+              static_cast<size_t>(form.chosen) < form.pictures.size())
+            form.pictures.erase(form.pictures.begin() + form.chosen);
           break;
+        case VK_SHIFT: form.modifiers |= kShiftHeld; break;
+        case VK_CONTROL: form.modifiers |= kControlHeld; break;
         default: break;
       }
       break;
     }
+    case MessageKind::KeyUp:
+      if (m.virtualKey == VK_SHIFT) form.modifiers &= ~kShiftHeld;
+      if (m.virtualKey == VK_CONTROL) form.modifiers &= ~kControlHeld;
+      break;
     case MessageKind::Close: return FormStep::Quit;
     default: break;
   }
   return FormStep::None;
+}
+
+}  // namespace
+
+FormStep HandleFormMessage(MakerForm& form, const WindowMessage& message) {
+  const FormStep step = HandleOneMessage(form, message);
+  KeepChosenShown(form);
+  return step;
 }
 
 void DrawForm(const MakerForm& form, uint16_t* frame) {
@@ -330,16 +393,20 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   }
 
   const std::vector<std::string> readable = ReadablePictures(form);
-  text(20, plain, 60, kPicturesY, "Pictures: " + std::to_string(readable.size()) + " level" +
-                                      (readable.size() == 1 ? "" : "s"));
-  const int shownPictures = std::min(static_cast<int>(form.pictures.size()), kPerRow * kRows);
+  const bool picturesFocus = form.focus == FormField::Pictures;
+  text(20, picturesFocus ? lit : plain, 60, kPicturesY,
+       "Pictures: " + std::to_string(readable.size()) + " level" + (readable.size() == 1 ? "" : "s"));
+  if (picturesFocus && !form.pictures.empty())
+    text(16, dim, 290, kPicturesY + 3, "Left, Right: choose; Ctrl: move; Delete: remove");
+  const int shownPictures = ShownCount(form);
   std::vector<bool> duplicate(form.pictures.size());
   for (size_t i = 0; i < form.pictures.size(); ++i)
     for (size_t j = 0; j < i && form.pictures[i].problem.empty(); ++j)
       if (form.pictures[j].problem.empty() && form.pictures[j].look == form.pictures[i].look) duplicate[i] = true;
-  for (int i = 0; i < shownPictures; ++i) {
+  for (int slot = 0; slot < shownPictures; ++slot) {
+    const int i = form.firstShown + slot;
     const MakerPicture& p = form.pictures[i];
-    const Rect t = ThumbBox(i);
+    const Rect t = ThumbBox(slot);
     if (p.thumbnail)
       DrawImage(t.x, t.y, p.thumbnail.get(), frame);
     else
@@ -347,16 +414,20 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
     if (!p.problem.empty()) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 110, 90, frame);
     if (p.problem.empty() && (p.plain || duplicate[i])) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 200, 90, frame);
     if (form.dragging == i) FrameRect(t.x, t.y, t.w, t.h, 2, 240, 220, 160, frame);
-    if (form.dragging >= 0 && form.dragging != i && form.hovered == kHitThumbnail + i)
+    if (picturesFocus && form.chosen == i) FrameRect(t.x - 4, t.y - 4, t.w + 8, t.h + 8, 3, 120, 200, 255, frame);
+    if (form.dragging >= 0 && form.dragging != i && form.hovered == kHitThumbnail + slot)
       FillRect(t.x - 5, t.y, 3, t.h, 240, 220, 160, frame);
-    const Rect x = RemoveBox(i);
-    const bool hover = form.hovered == kHitPicture + i;
+    const Rect x = RemoveBox(slot);
+    const bool hover = form.hovered == kHitPicture + slot;
     FillRect(x.x, x.y, x.w, x.h, hover ? 200 : 40, 40, 40, frame);
     text(16, lit, x.x + 4, x.y, "x");
   }
-  if (static_cast<int>(form.pictures.size()) > shownPictures)
+  const int after = static_cast<int>(form.pictures.size()) - form.firstShown - shownPictures;
+  const std::string before = std::to_string(form.firstShown) + " before";
+  if (form.firstShown > 0 || after > 0)
     text(16, dim, 60, kPicturesY + 24 + kRows * (THUMBNAIL_SHOWN + 10),
-         "and " + std::to_string(form.pictures.size() - shownPictures) + " more");
+         form.firstShown == 0 ? "and " + std::to_string(after) + " more"
+                              : after > 0 ? before + ", " + std::to_string(after) + " more" : before);
   if (form.pictures.empty()) text(20, dim, 60, kPicturesY + 40, "Add pictures..., or drop pictures or a folder here.");
 
   // The first pictures that cannot be read, by name, and what to know of the
@@ -365,14 +436,18 @@ void DrawForm(const MakerForm& form, uint16_t* frame) {
   for (const MakerPicture& p : form.pictures)
     if (!p.problem.empty()) lines.push_back(p.name + " is skipped: " + p.problem);
   for (std::string& note : PictureNotes(form)) lines.push_back(std::move(note));
-  if (lines.size() > 2) {
-    lines.resize(2);
-    lines[1] = "... and more: look at the pictures framed in colour";
+  // Three lines fit above the buttons; a long message (a folder and why it
+  // cannot be written) takes two of them.
+  const std::vector<std::string> message = MessageLines(form.message, kNoteWidth / 8);
+  const size_t noteLines = message.size() > 1 ? 1 : 2;
+  if (lines.size() > noteLines) {
+    lines.resize(noteLines);
+    lines.back() = "... and more: look at the pictures framed in colour";
   }
+  for (const std::string& m : message) lines.push_back(m);
   int line = 0;
   const int notesY = kPicturesY + 30 + kRows * (THUMBNAIL_SHOWN + 10);
-  for (const std::string& l : lines) DrawShownText(l, 16, warn, 60, notesY + 18 * line++, 680, frame);
-  if (!form.message.empty()) DrawShownText(form.message, 16, warn, 60, notesY + 18 * line, 680, frame);
+  for (const std::string& l : lines) DrawShownText(l, 16, warn, 60, notesY + 18 * line++, kNoteWidth, frame);
 
   for (const Rect& r : {kMake, kCancel}) {
     const bool hover = form.hovered == (r.x == kMake.x ? kHitMake : kHitCancel);

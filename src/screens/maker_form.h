@@ -23,7 +23,9 @@ struct MakerPicture {
   bool plain = false;   // nearly one colour: a level nobody could solve by looking
 };
 
-enum class FormField { Title, Pieces, Layers, Time, Stones, Spiders, Count };
+// Pictures: the thumbnails, for a player without a mouse: Left and Right
+// choose one, Ctrl (or Shift) with them moves it, Delete removes it.
+enum class FormField { Title, Pieces, Layers, Time, Stones, Spiders, Pictures, Count };
 
 struct MakerForm {
   std::string title;  // UTF-8
@@ -39,9 +41,13 @@ struct MakerForm {
   int hovered = -1;  // a hit of FormHitAt
   int pressed = -1;
   int dragging = -1;  // a picture dragged to another place in the order
+  int chosen = 0;      // the picture the keys act on while the pictures have the focus
+  int firstShown = 0;  // the first picture whose thumbnail is shown (a row's first)
+  uint32_t modifiers = 0;  // kShiftHeld, kControlHeld: key messages carry no modifiers
   int mouseX = -1, mouseY = -1;
 };
 
+constexpr uint32_t kShiftHeld = 1, kControlHeld = 2;
 constexpr size_t MAKER_TITLE_BYTES = 100;
 constexpr int THUMBNAIL_SHOWN = 56;
 
@@ -62,9 +68,10 @@ std::vector<std::string> PictureNotes(const MakerForm& form);
 // True for a picture whose pixels nearly all lie close to one colour.
 bool NearlyOneColour(const std::vector<uint8_t>& rgb);
 
-// What is at a frame position: one of the hits below, or the index of a
-// picture's remove box plus kHitPicture, or of a picture plus kHitThumbnail
-// (pressed, dragged and let go over another, it moves there), or -1.
+// What is at a frame position: one of the hits below, or the place among the
+// shown thumbnails (0 for the first shown) of a picture's remove box plus
+// kHitPicture, or of a picture plus kHitThumbnail (pressed, dragged and let go
+// over another, it moves there), or -1.
 enum FormHit {
   kHitTitle = 0,
   kHitLess = 1,

@@ -8,15 +8,21 @@
 #include <filesystem>
 #include <map>
 
+#include "app/campaigns.h"
 #include "app/profile.h"
 #include "content/maker.h"
 #include "content/package.h"
+#include "flow/library_flow.h"
 #include "gfx/bmp_write.h"
+#include "gfx/pixel_format.h"
 #include "platform/file_system.h"
 #include "tools/tool_fixtures.h"
 
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
 #include <sys/resource.h>
+#endif
+#ifndef _WIN32
+#include <unistd.h>
 #endif
 
 namespace tessera::test {
@@ -151,6 +157,104 @@ TEST(Maker, ACancelledOrFailedMakeLeavesNothingAndATakenNameGetsANumber) {
   EXPECT_EQ(content::LevelTitleFor("\xE6\x97\x85", 1), "Picture");
 }
 
+// A campaigns folder that cannot be written is named with the reason before
+// any picture is cut, and nothing is left anywhere. A file in the folder's
+// place, or above it, and a folder not even root can write in stand for it
+// robustly as root too.
+TEST(Maker, ACampaignsFolderThatCannotBeWrittenIsNamedWithWhyBeforeAnyPictureIsCut) {
+  Pictures pictures;
+  ScratchDir dir;
+  dir.Write("file", "not a folder");
+  const fs::path file = HostFsPath(dir / "file");
+  content::ImportOptions options;
+  options.images = {pictures.a, pictures.b};
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  size_t steps = 0;
+  const auto step = [&steps](size_t, size_t, const std::string&) { return ++steps, true; };
+  std::vector<std::pair<fs::path, std::string>> cases = {
+      {file, HostPathString(file) + " is a file, not a folder"},
+      {file / "tessera" / "campaigns", "cannot be made: " + HostPathString(file) + " is a file, not a folder"}};
+#ifdef __linux__
+  cases.emplace_back("/proc", "/proc cannot be written: ");
+#endif
+  for (const auto& [campaigns, why] : cases) {
+    EXPECT_FALSE(content::MakeCampaign(campaigns, "Trip", options, made, report, error, step));
+    EXPECT_NE(error.find("the campaigns folder " + HostPathString(campaigns)), std::string::npos) << error;
+    EXPECT_NE(error.find(why), std::string::npos) << error;
+  }
+  EXPECT_EQ(steps, 0u);
+  EXPECT_EQ(ReadText(dir / "file"), "not a folder");
+  EXPECT_EQ(std::distance(fs::directory_iterator(HostFsPath(dir.path())), fs::directory_iterator()), 1);
+}
+
+#ifndef _WIN32
+TEST(Maker, ACampaignsFolderWhosePermissionsStopWritesIsNamedWithWhy) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes through permission bits: the read-only folder case needs another user";
+  Pictures pictures;
+  ScratchDir dir;
+  content::ImportOptions options;
+  options.images = {pictures.a, pictures.b};
+  fs::path made;
+  content::ImportReport report;
+  std::string error;
+  size_t steps = 0;
+  const auto step = [&steps](size_t, size_t, const std::string&) { return ++steps, true; };
+  const fs::path locked = HostFsPath(dir / "locked");
+  fs::create_directory(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(content::MakeCampaign(locked, "Trip", options, made, report, error, step));
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_NE(error.find(HostPathString(locked) + " cannot be written: Permission denied"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_empty(locked));
+  EXPECT_EQ(steps, 0u);
+}
+#endif
+
+// The library's cached thumbnail is used while the campaign's first picture
+// stays as it was, and made anew once it changes.
+TEST(Maker, TheLibrarysCachedThumbnailFollowsTheCampaignsFirstPicture) {
+  Pictures pictures;
+  ScratchDir dir;
+  const PlayerFolders player(dir / "player");
+  const fs::path campaigns = HostFsPath(dir / "campaigns");
+  content::ImportOptions options;
+  fs::path a, b;
+  content::ImportReport report;
+  std::string error;
+  options.images = {pictures.a};
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "A", options, a, report, error)) << error;
+  options.images = {pictures.b};
+  ASSERT_TRUE(content::MakeCampaign(campaigns, "B", options, b, report, error)) << error;
+  // The first campaign's thumbnail, as the library reads it: a pixel of its left half.
+  const auto left = [&] {
+    std::vector<LibraryEntry> entries(1);
+    entries[0].folder = a;
+    entries[0].id = CampaignId(a);
+    ReadShownThumbnails(entries, LibraryState{});
+    return entries[0].thumbnail ? entries[0].thumbnail->At(10, 50) : uint16_t{0};
+  };
+  EXPECT_EQ(left(), PackRgb(255, 0, 0));
+  const fs::path thumbnails = HostFsPath(player.Cache()) / "thumbnails";
+  ASSERT_EQ(std::distance(fs::directory_iterator(thumbnails), fs::directory_iterator()), 1);
+  // Unchanged: the cached file is shown, the campaign's pictures not read (a
+  // magenta square put in the cache's place is what comes back).
+  const fs::path cached = fs::directory_iterator(thumbnails)->path();
+  std::vector<uint8_t> rgb(content::THUMBNAIL_SIDE * content::THUMBNAIL_SIDE * 3, 0xFF);
+  for (size_t i = 1; i < rgb.size(); i += 3) rgb[i] = 0;
+  const std::vector<uint8_t> bmp = EncodeBmp24(content::THUMBNAIL_SIDE, content::THUMBNAIL_SIDE, rgb.data());
+  dir.Write(HostPathString(cached.lexically_relative(HostFsPath(dir.path()))), bmp);
+  EXPECT_EQ(left(), PackRgb(255, 0, 255));
+  // Picture.dat rewritten, of the same size, with another first picture: made
+  // anew from it, and the older thumbnail gone from the cache.
+  EXPECT_EQ(fs::file_size(a / "Picture.dat"), fs::file_size(b / "Picture.dat"));
+  fs::copy_file(b / "Picture.dat", a / "Picture.dat", fs::copy_options::overwrite_existing);
+  EXPECT_EQ(left(), PackRgb(0, 255, 0));
+  EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails), fs::directory_iterator()), 1);
+  EXPECT_FALSE(fs::exists(cached));
+}
+
 #ifndef _WIN32
 // A disk that fills while the campaign is written (a file size limit stands in
 // for it: writes past it fail as on a full disk): the form says so, and
@@ -185,6 +289,37 @@ int WhitePixels(const Picture& p, int x0, int y0, int x1, int y1) {
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x) n += Near(p.At(x, y), 0xFFFFFF);
   return n;
+}
+
+// The player's data folder is a file: the form names the campaigns folder and
+// why in full (the message runs over two lines), and nothing is made.
+TEST(Maker, TheFormSaysWhyTheCampaignsFolderCannotBeMade) {
+  Pictures pictures;
+  ScratchDir dir;
+  const PlayerFolders player(dir / "player");
+  dir.Write("player/data", "a file where the folder would be");
+  dir.Write("make.txt", "100 text Trip\n300 keydown 13\n400 dump refused\n500 quit\n");
+  const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && TESSERA_PATH= " + Quote(GameBinary()) +
+                                   " --headless --input make.txt --trace trace.txt --dump-dir . " + Quote(pictures.a) +
+                                   " " + Quote(pictures.b));
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::string trace = ReadText(dir / "trace.txt");
+  EXPECT_NE(trace.find(" log making failed: the campaigns folder " + player.Campaigns() + " cannot be made: " +
+                       HostPathString(HostFsPath(dir / "player") / "data") + " is a file, not a folder\n"),
+            std::string::npos)
+      << trace;
+  EXPECT_EQ(trace.find(" log made "), std::string::npos) << trace;
+  EXPECT_EQ(ReadText(dir / "player/data"), "a file where the folder would be");
+  Picture refused;
+  ASSERT_TRUE(ReadBmp24(dir / "refused.bmp", refused));
+  int firstLine = 0, secondLine = 0;  // the message's orange text, below the thumbnails
+  for (int x = 60; x < 740; ++x)
+    for (int y = 0; y < 16; ++y) {
+      firstLine += Near(refused.At(x, 492 + y), 0xF0AA78);
+      secondLine += Near(refused.At(x, 510 + y), 0xF0AA78);
+    }
+  EXPECT_GT(firstLine, 200);
+  EXPECT_GT(secondLine, 100);
 }
 
 // The whole flow in a headless game: pictures on the command line open the
@@ -391,10 +526,18 @@ TEST(StreamingImport, TwoHundredPicturesMakeALooseCampaignWithinTheMemoryBudget)
   LintRun lint = Lint(options.dir);
   EXPECT_EQ(lint.exitCode, 0) << lint.Dump();
   EXPECT_FALSE(lint.HasErrors()) << lint.Dump();
+  // Packed, its 300 MB of pictures are read file by file as the package is written.
+  ASSERT_TRUE(content::PackCampaign(options.dir, dir / "game.tessera", {}, error)) << error;
+  const long packed = PeakResidentKiB();
+  content::PackageInfo info;
+  ASSERT_TRUE(content::ReadPackage(dir / "game.tessera", info, error)) << error;
+  EXPECT_EQ(info.manifest.levels, 200);
+  EXPECT_GT(info.claimedBytes, 300000000u);
 
   if (before < 0 || after < 0)
     GTEST_SKIP() << "this build does not tell the game's peak resident set (not Linux, or AddressSanitizer)";
   EXPECT_LT(after - before, 64 * 1024) << "peak grew from " << before << " to " << after << " KiB";
+  EXPECT_LT(packed - before, 64 * 1024) << "packing: peak grew from " << before << " to " << packed << " KiB";
 }
 
 // A cancel after every layer was written, before anything is put in place,

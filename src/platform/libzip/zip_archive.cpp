@@ -193,8 +193,11 @@ bool WriteZipFile(const std::string& path, const std::vector<ZipWriteEntry>& ent
     if (folder) {
       index = zip_dir_add(archive.get(), entry.name.c_str(), ZIP_FL_ENC_UTF_8);
     } else {
-      zip_source_t* source = zip_source_buffer(archive.get(), entry.data.empty() ? nullptr : entry.data.data(),
-                                               entry.data.size(), 0);
+      // Length 0: the whole file.
+      zip_source_t* source = !entry.file.empty()
+                                 ? zip_source_file(archive.get(), entry.file.c_str(), 0, 0)
+                                 : zip_source_buffer(archive.get(), entry.data.empty() ? nullptr : entry.data.data(),
+                                                     entry.data.size(), 0);
       if (source) {
         index = zip_file_add(archive.get(), entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
         if (index < 0) zip_source_free(source);

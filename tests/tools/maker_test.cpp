@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "app/campaigns.h"
@@ -249,7 +250,9 @@ TEST(Maker, TheLibrarysCachedThumbnailFollowsTheCampaignsFirstPicture) {
   // Picture.dat rewritten, of the same size, with another first picture: made
   // anew from it, and the older thumbnail gone from the cache.
   EXPECT_EQ(fs::file_size(a / "Picture.dat"), fs::file_size(b / "Picture.dat"));
-  fs::copy_file(b / "Picture.dat", a / "Picture.dat", fs::copy_options::overwrite_existing);
+  // (Removed first: MinGW's copy_file refuses to overwrite.)
+  fs::remove(a / "Picture.dat");
+  fs::copy_file(b / "Picture.dat", a / "Picture.dat");
   EXPECT_EQ(left(), PackRgb(0, 255, 0));
   EXPECT_EQ(std::distance(fs::directory_iterator(thumbnails), fs::directory_iterator()), 1);
   EXPECT_FALSE(fs::exists(cached));
@@ -297,7 +300,10 @@ TEST(Maker, TheFormSaysWhyTheCampaignsFolderCannotBeMade) {
   Pictures pictures;
   ScratchDir dir;
   const PlayerFolders player(dir / "player");
-  dir.Write("player/data", "a file where the folder would be");
+  // A file in place of the user's data folder (XDG_DATA_HOME, %APPDATA%).
+  const fs::path data = HostFsPath(player.Campaigns()).parent_path().parent_path();
+  fs::create_directories(data.parent_path());
+  { std::ofstream(data, std::ios::binary) << "a file where the folder would be"; }
   dir.Write("make.txt", "100 text Trip\n300 keydown 13\n400 dump refused\n500 quit\n");
   const RunResult run = RunCommand("cd " + Quote(dir.path()) + " && TESSERA_PATH= " + Quote(GameBinary()) +
                                    " --headless --input make.txt --trace trace.txt --dump-dir . " + Quote(pictures.a) +
@@ -305,11 +311,11 @@ TEST(Maker, TheFormSaysWhyTheCampaignsFolderCannotBeMade) {
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const std::string trace = ReadText(dir / "trace.txt");
   EXPECT_NE(trace.find(" log making failed: the campaigns folder " + player.Campaigns() + " cannot be made: " +
-                       HostPathString(HostFsPath(dir / "player") / "data") + " is a file, not a folder\n"),
+                       HostPathString(data) + " is a file, not a folder\n"),
             std::string::npos)
       << trace;
   EXPECT_EQ(trace.find(" log made "), std::string::npos) << trace;
-  EXPECT_EQ(ReadText(dir / "player/data"), "a file where the folder would be");
+  EXPECT_EQ(ReadText(data), "a file where the folder would be");
   Picture refused;
   ASSERT_TRUE(ReadBmp24(dir / "refused.bmp", refused));
   int firstLine = 0, secondLine = 0;  // the message's orange text, below the thumbnails

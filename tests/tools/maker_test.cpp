@@ -309,7 +309,7 @@ TEST(Maker, TheFormSaysWhyTheCampaignsFolderCannotBeMade) {
             std::string::npos)
       << trace;
   EXPECT_EQ(trace.find(" log made "), std::string::npos) << trace;
-  EXPECT_EQ(ReadText(data), "a file where the folder would be");
+  EXPECT_EQ(ReadText(HostPathString(data)), "a file where the folder would be");
   Picture refused;
   ASSERT_TRUE(ReadBmp24(dir / "refused.bmp", refused));
   int firstLine = 0, secondLine = 0;  // the message's orange text, below the thumbnails

@@ -36,8 +36,8 @@ namespace {
 // Pictures dropped onto the page or chosen with its button: the page writes
 // them into the file system and queues their paths (Module.tesseraDrops), and
 // they reach the game one at a time, as SDL gives a desktop drop. Returns the
-// path's length with its 0 (the path stays queued when `room` is too small),
-// 0 when none waits.
+// first path's length with its 0, taking it only when `room` holds it; 0 when
+// none waits.
 EM_JS(int, web_take_drop, (char* out, int room), {
   const drops = Module.tesseraDrops;
   if (!drops || drops.length === 0) return 0;
@@ -47,14 +47,12 @@ EM_JS(int, web_take_drop, (char* out, int room), {
 });
 // clang-format on
 
+// Asked at every poll: nothing is allocated unless a path waits.
 bool TakePageDrop(std::string& path) {
-  std::vector<char> room(1024);
-  int need = web_take_drop(room.data(), static_cast<int>(room.size()));
-  if (need > static_cast<int>(room.size())) {
-    room.resize(static_cast<size_t>(need));
-    need = web_take_drop(room.data(), need);
-  }
-  if (need <= 0 || need > static_cast<int>(room.size())) return false;
+  const int need = web_take_drop(nullptr, 0);
+  if (need <= 0) return false;
+  std::vector<char> room(static_cast<size_t>(need));
+  if (web_take_drop(room.data(), need) != need) return false;
   path.assign(room.data());
   return true;
 }

@@ -1,21 +1,25 @@
 #include "content/captions.h"
 
+#include <optional>
 #include <vector>
 
 #include "app/engine_config.h"
-#include "gfx/pixel_format.h"
 #include "gfx/text.h"
-#include "platform/headless/headless_platform.h"
+#include "platform/backends.h"
 
 namespace tessera::content {
 
 struct CaptionFont::State {
-  std::unique_lock<std::mutex> lock{CaptionLock()};
-  std::unique_ptr<HeadlessPlatform> platform;
-  Platform* previous = CurrentPlatform();
-  PixelFormatRecord previousFormat = PixelFormat;
-  int32_t previousLanguage = EngineConfig.Language;
+  std::optional<OwnTextRenderer> renderer;
+  State* outer = nullptr;
 };
+
+namespace {
+
+// The innermost caption font alive on this thread.
+thread_local CaptionFont::State* t_font = nullptr;
+
+}  // namespace
 
 std::mutex& CaptionLock() {
   static std::mutex lock;
@@ -23,26 +27,20 @@ std::mutex& CaptionLock() {
 }
 
 CaptionFont::CaptionFont(int language) : state_(std::make_unique<State>()) {
-  HeadlessOptions options;
-  options.quietMessages = true;
-  options.realFonts = true;
-  state_->platform = std::make_unique<HeadlessPlatform>(options);
-  SetPlatform(state_->platform.get());
-  std::string error;
-  state_->platform->InitDisplay(error);
-  ChannelMasks masks;
-  state_->platform->ReadSurfaceMasks(masks);
-  SetPixelFormat(masks);
-  EngineConfig.Language = language;
-  InitTextRenderer();
+  const Charset charset = language == LANGUAGE_CHINESE_TRADITIONAL ? Charset::Big5 : Charset::GB2312;
+  {
+    // Finding and opening the face may touch what the window's font engine uses.
+    std::lock_guard<std::mutex> lock(CaptionLock());
+    state_->renderer.emplace(charset, CreateFreeTypeRasterizer(charset));
+  }
+  state_->outer = t_font;
+  t_font = state_.get();
 }
 
 CaptionFont::~CaptionFont() {
-  ReleaseTextRenderer();
-  SetPlatform(state_->previous);
-  PixelFormat = state_->previousFormat;
-  EngineConfig.Language = state_->previousLanguage;
-  if (state_->previous) InitTextRenderer();
+  t_font = state_->outer;
+  std::lock_guard<std::mutex> lock(CaptionLock());
+  state_->renderer.reset();
 }
 
 void DrawCaption(Canvas& canvas, const std::string& text, int size, int x, int y, Colour colour, bool shadow) {
@@ -50,7 +48,14 @@ void DrawCaption(Canvas& canvas, const std::string& text, int size, int x, int y
   // The renderer stamps one colour into a 16-bit array; any non-zero pixel there
   // is ink, whatever the pixel layout.
   std::vector<uint16_t> ink(static_cast<size_t>(canvas.width) * canvas.height, 0);
-  RenderText(size, 0xFFFF, x, y, 0, text.c_str(), ink.data(), 8000, canvas.width, canvas.height);
+  if (t_font) {
+    std::lock_guard<std::mutex> lock(CaptionLock());
+    t_font->renderer->Swap();
+    RenderText(size, 0xFFFF, x, y, 0, text.c_str(), ink.data(), 8000, canvas.width, canvas.height);
+    t_font->renderer->Swap();
+  } else {
+    RenderText(size, 0xFFFF, x, y, 0, text.c_str(), ink.data(), 8000, canvas.width, canvas.height);
+  }
   if (shadow) {
     for (int j = canvas.height - 1; j >= 0; --j)
       for (int i = canvas.width - 1; i >= 0; --i)

@@ -9,10 +9,12 @@
 
 namespace tessera::content {
 
-// Installs a headless platform and the text renderer for the language
-// (0 simplified Chinese, 1 traditional Chinese, 2 English) while alive, holding
-// CaptionLock(); then puts back the platform, pixel layout, language and text
-// renderer there were before (a game's own, when the maker runs in it).
+// While alive, the captions this thread draws are in the language (0 simplified
+// Chinese, 1 traditional Chinese, 2 English), drawn with a text renderer of
+// their own: the process's platform, language and renderer (a game's own, when
+// the maker runs in it) are left as they are, and each caption holds
+// CaptionLock() only while it is drawn, so a window drawing beside a campaign
+// being made waits a caption's time at most.
 class CaptionFont {
  public:
   explicit CaptionFont(int language);
@@ -20,13 +22,14 @@ class CaptionFont {
   CaptionFont(const CaptionFont&) = delete;
   CaptionFont& operator=(const CaptionFont&) = delete;
 
+  struct State;  // its renderer, and the caption font it hides
+
  private:
-  struct State;
   std::unique_ptr<State> state_;
 };
 
-// The platform, pixel layout, language and text renderer are the process's
-// own: a thread that draws with them while another may make captions (the
+// The process's text renderer is swapped for a caption's while the caption is
+// drawn: a thread that draws with it while another may draw captions (the
 // maker's progress screen while its worker makes a game) holds this lock
 // around its drawing.
 std::mutex& CaptionLock();

@@ -23,13 +23,19 @@ struct GlyphEntry {
   uint32_t uses = 0;
 };
 
-struct TextRendererRecord {
+}  // namespace
+
+struct TextRendererState {
   Charset charset = Charset::GB2312;
   std::unique_ptr<GlyphRasterizer> rasterizer;
   // The cache, plus the spare entry that a swap passes through.
   GlyphEntry cache[CACHE_ENTRIES + 1];
   int32_t lastSlot = -1;
-} g_text;
+};
+
+namespace {
+
+TextRendererState g_text;
 
 bool ValidSize(int size) { return size >= 16 && size <= 32 && size % 4 == 0; }
 
@@ -118,6 +124,16 @@ void ReleaseTextRenderer() {
   g_text.rasterizer.reset();
   g_text.lastSlot = -1;
 }
+
+OwnTextRenderer::OwnTextRenderer(Charset charset, std::unique_ptr<GlyphRasterizer> rasterizer)
+    : state_(std::make_unique<TextRendererState>()) {
+  state_->charset = charset;
+  state_->rasterizer = std::move(rasterizer);
+}
+
+OwnTextRenderer::~OwnTextRenderer() = default;
+
+void OwnTextRenderer::Swap() { std::swap(g_text, *state_); }
 
 void RenderText(int size, uint16_t colour, int x, int y, int spacing, const char* text, uint16_t* destination,
                 int wrapWidth, int destWidth, int destHeight) {

@@ -18,6 +18,24 @@ bool InitTextRenderer(Charset charset);
 // Same, with a given font engine (tests inject fakes).
 bool InitTextRenderer(std::unique_ptr<GlyphRasterizer> rasterizer);
 void ReleaseTextRenderer();
+
+// A renderer of one's own: a font engine and its glyph cache, for text drawn
+// on another thread (captions painted into a campaign the maker builds while
+// the window keeps drawing). It is swapped with the renderer in use around
+// each drawing, under a lock both threads take.
+struct TextRendererState;
+class OwnTextRenderer {
+ public:
+  OwnTextRenderer(Charset charset, std::unique_ptr<GlyphRasterizer> rasterizer);
+  ~OwnTextRenderer();
+  OwnTextRenderer(const OwnTextRenderer&) = delete;
+  OwnTextRenderer& operator=(const OwnTextRenderer&) = delete;
+  // Exchanges this renderer with the one in use.
+  void Swap();
+
+ private:
+  std::unique_ptr<TextRendererState> state_;
+};
 // The character set the renderer draws now (its two-byte characters' code page).
 Charset TextCharset();
 

@@ -7,15 +7,21 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
+#include <thread>
 
 #include "app/campaigns.h"
+#include "app/engine_config.h"
 #include "app/profile.h"
+#include "content/captions.h"
 #include "content/maker.h"
 #include "content/package.h"
 #include "flow/library_flow.h"
 #include "gfx/bmp_write.h"
+#include "gfx/gfx_fixtures.h"
 #include "gfx/pixel_format.h"
+#include "gfx/text.h"
 #include "platform/file_system.h"
 #include "tools/tool_fixtures.h"
 
@@ -571,6 +577,38 @@ TEST(StreamingImport, ACancelledImportLeavesTheGameAsItWas) {
   EXPECT_FALSE(content::ImportPictures(options, report, error, nullptr,
                                        [](size_t index, size_t total, const std::string&) { return index < total; }));
   EXPECT_FALSE(fs::exists(options.dir));
+}
+
+// The window beside a make: the worker's captions use a renderer of their own
+// and hold the lock only while one is drawn, so the window neither waits for
+// the whole of a picture's painting nor finds its own renderer replaced.
+TEST(MakerCaptions, WorkerCaptionsLeaveTheWindowsRendererAndLockAlone) {
+  auto log = std::make_shared<RasterLog>();
+  InitTextRenderer(std::make_unique<FakeRasterizer>(log));
+  std::promise<void> fontReady, lockTried;
+  std::shared_future<void> tried = lockTried.get_future().share();
+  int inked = 0;
+  std::thread worker([&] {
+    content::CaptionFont font(LANGUAGE_ENGLISH);
+    fontReady.set_value();
+    tried.wait();
+    content::Canvas canvas(64, 40);
+    content::DrawCaption(canvas, "Ab", 24, 4, 4, content::Colour{255, 255, 255});
+    for (int y = 0; y < canvas.height; ++y)
+      for (int x = 0; x < canvas.width; ++x) inked += canvas.Get(x, y).r == 255;
+  });
+  fontReady.get_future().wait();
+  const bool free = content::CaptionLock().try_lock();
+  if (free) content::CaptionLock().unlock();
+  lockTried.set_value();
+  worker.join();
+  EXPECT_TRUE(free) << "a caption font holds the lock for its whole life";
+  EXPECT_GT(inked, 20) << "the caption was not drawn with the real face";
+  EXPECT_TRUE(log->calls.empty()) << "the caption was drawn with the window's renderer";
+  std::vector<uint16_t> pixels(64 * 40, 0);
+  RenderText(16, 0xFFFF, 0, 0, 0, "Q", pixels.data(), 8000, 64, 40);
+  EXPECT_EQ(SignatureAt(pixels.data(), 64, 0, 0), 'Q' * 256) << "the window's renderer was replaced";
+  ReleaseTextRenderer();
 }
 
 }  // namespace

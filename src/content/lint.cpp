@@ -702,4 +702,18 @@ std::vector<Finding> Linter::Run() {
 
 std::vector<Finding> LintGameFolder(const std::string& dir) { return Linter(dir).Run(); }
 
+std::string LintReport(const std::vector<Finding>& findings) {
+  std::string report;
+  int shown = 0;
+  for (const Finding& f : findings) {
+    if (f.severity != Severity::Error) continue;
+    if (++shown > 20) {
+      report += "\n  ...";
+      break;
+    }
+    report += "\n  " + FormatFinding(f);
+  }
+  return report;
+}
+
 }  // namespace tessera::content

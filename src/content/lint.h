@@ -20,6 +20,9 @@ std::string FormatFinding(const Finding& f);
 
 std::vector<Finding> LintGameFolder(const std::string& dir);
 bool HasErrors(const std::vector<Finding>& findings);
+// The errors among `findings`, each on a line of its own after "\n  ", the
+// first 20 of them.
+std::string LintReport(const std::vector<Finding>& findings);
 
 
 }  // namespace tessera::content

@@ -310,20 +310,6 @@ std::string TemporaryBeside(const std::string& dir) {
   return HostPathString(parent / ("." + HostPathString(target.filename()) + suffix));
 }
 
-std::string LintReport(const std::vector<Finding>& findings) {
-  std::string report;
-  int shown = 0;
-  for (const Finding& f : findings) {
-    if (f.severity != Severity::Error) continue;
-    if (++shown > 20) {
-      report += "\n  ...";
-      break;
-    }
-    report += "\n  " + FormatFinding(f);
-  }
-  return report;
-}
-
 // The level script's sections, in the order written.
 std::vector<std::string> ScriptSections(const std::string& text) {
   std::vector<std::string> sections;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/campaigns.h"
+#include "content/lint.h"
 #include "content/maker.h"
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
@@ -130,6 +131,13 @@ bool InstallCampaignFolder(const fs::path& from, const std::string& title, const
                            fs::path& installed, std::string& error) {
   if (!IsGameFolder(from)) {
     error = HostPathString(from) + " holds no campaign";
+    return false;
+  }
+  // What the game could not play is not copied in.
+  const std::vector<Finding> findings = LintGameFolder(HostPathString(from));
+  if (HasErrors(findings)) {
+    const fs::path name = from.has_filename() ? from.filename() : from.parent_path().filename();
+    error = HostPathString(name) + ": not a playable campaign:" + LintReport(findings);
     return false;
   }
   if (campaigns.empty()) {

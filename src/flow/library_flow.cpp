@@ -440,10 +440,16 @@ void RenameCampaign(const LibraryEntry& entry, const LibraryState& state, std::v
 fs::path OpenInLibrary(const std::string& path, std::string& message) {
   fs::path installed;
   std::string why;
+  // A report of several lines is shown on the library's one line.
+  const auto shown = [](std::string text) {
+    for (size_t at; (at = text.find("\n  ")) != std::string::npos;) text.replace(at, 3, " ");
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+  };
   if (content::IsPackagePath(path)) {
     content::PackageInfo info;
     if (!content::ReadPackage(path, info, why)) {
-      message = why;
+      message = shown(why);
       Say(why);
       return {};
     }
@@ -451,7 +457,7 @@ fs::path OpenInLibrary(const std::string& path, std::string& message) {
     const CardButton choice = ShowPackageCard(info, same);
     if (choice == CardButton::Cancel) return {};
     if (!content::InstallForPlayer(path, info.manifest, choice == CardButton::Replace, installed, why)) {
-      message = why;
+      message = shown(why);
       Say(why);
       return {};
     }
@@ -468,7 +474,7 @@ fs::path OpenInLibrary(const std::string& path, std::string& message) {
   const std::string title =
       content::ReadFolderManifest(path, manifest) && !manifest.title.empty() ? manifest.title : HostPathString(folder.filename());
   if (!content::InstallCampaignFolder(folder, title, content::PlayerCampaignsFolder(), installed, why)) {
-    message = why;
+    message = shown(why);
     Say(why);
     return {};
   }

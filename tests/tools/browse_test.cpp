@@ -63,11 +63,15 @@ TEST(Browse, ThePicturesFolderIsReadFromUserDirsOrIsHome) {
 #endif
 
 // A campaign's folder copied in: under a free name, nothing left beside it;
-// no campaign, or the folder that holds the campaigns folder, refused.
+// no campaign, one the game could not play, or the folder that holds the
+// campaigns folder, refused.
 TEST(Browse, ACampaignFolderIsCopiedUnderAFreeNameAndOthersAreRefused) {
   ScratchDir dir;
-  dir.Write("game/System.ini", std::string("[Game]\r\n"));
-  dir.Write("game/Data/level.txt", std::string("one"));
+  const std::string& demo = SharedDemo(false);
+  ASSERT_FALSE(demo.empty()) << "make-demo failed";
+  LinkCopy(demo, dir / "game");
+  LinkCopy(demo, dir / "broken");
+  SetProfileValue(dir / "broken/Game.ini", "color", "color3", std::string("12"));
   dir.Write("other/readme.txt", std::string("no game"));
   const fs::path campaigns = HostFsPath(dir / "game/campaigns2");
   const fs::path outside = HostFsPath(dir / "campaigns");
@@ -75,12 +79,15 @@ TEST(Browse, ACampaignFolderIsCopiedUnderAFreeNameAndOthersAreRefused) {
   std::string error;
   ASSERT_TRUE(content::InstallCampaignFolder(HostFsPath(dir / "game"), "My Trip", outside, installed, error)) << error;
   EXPECT_EQ(installed, outside / "My_Trip");
-  EXPECT_EQ(ReadText(HostPathString(installed / "Data" / "level.txt")), "one");
+  EXPECT_EQ(ReadBytes(HostPathString(installed / "Picture.dat")), ReadBytes(demo + "/Picture.dat"));
   ASSERT_TRUE(content::InstallCampaignFolder(HostFsPath(dir / "game"), "my trip", outside, installed, error)) << error;
   EXPECT_EQ(installed, outside / "my_trip-2");
   EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 2);
+  EXPECT_FALSE(content::InstallCampaignFolder(HostFsPath(dir / "broken"), "Broken", outside, installed, error));
+  EXPECT_EQ(error.rfind("broken: not a playable campaign:\n  Game.ini:color:color3: error: ", 0), 0u) << error;
   EXPECT_FALSE(content::InstallCampaignFolder(HostFsPath(dir / "other"), "Other", outside, installed, error));
   EXPECT_NE(error.find("holds no campaign"), std::string::npos) << error;
+  EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 2);
   EXPECT_FALSE(content::InstallCampaignFolder(HostFsPath(dir / "game"), "Game", campaigns, installed, error));
   EXPECT_NE(error.find("holds the campaigns folder"), std::string::npos) << error;
   EXPECT_FALSE(fs::exists(campaigns));

@@ -720,6 +720,7 @@ bool PackCampaign(const std::string& dir, const std::string& file, const PackOpt
       return false;
     }
     std::fclose(readable);
+    entry.fileBytes = size;
     total += size;
     if (size > PACKAGE_MAX_ENTRY_BYTES || total > PACKAGE_MAX_TOTAL_BYTES) {
       error = dir + ": " + name + ": the campaign is larger than a package may be";

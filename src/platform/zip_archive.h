@@ -53,6 +53,9 @@ struct ZipWriteEntry {
   // When not empty, the entry's bytes are this file's, read while the archive
   // is written (`data` is not used): memory for a member, not for the archive.
   std::string file;
+  // How many of its bytes: the size it had when it was checked. A file that has
+  // grown since is cut there, so the archive never holds more than was checked.
+  uint64_t fileBytes = 0;
 };
 
 // Writes the entries in the order given, each with the same fixed time, Unix

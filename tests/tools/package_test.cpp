@@ -9,6 +9,7 @@
 #include "content/package.h"
 #include "content/package_install.h"
 #include "platform/file_system.h"
+#include "platform/zip_archive.h"
 #include "support/hostile_packages.h"
 #include "tools/tool_fixtures.h"
 
@@ -66,6 +67,30 @@ TEST(Package, TheSameFolderPacksToTheSameBytesWithTheManifestFirst) {
   ASSERT_GE(info.thumbnail.size(), 54u);
   EXPECT_EQ(info.thumbnail[18], content::THUMBNAIL_SIDE);
   EXPECT_EQ(info.thumbnail[22], content::THUMBNAIL_SIDE);
+}
+
+// A member read from its file while the archive is written holds the bytes
+// checked when it was planned: a file grown since is cut there; an empty one
+// stays empty (a length of 0 would read the whole file).
+TEST(Package, AMemberReadFromItsFileHoldsTheBytesCheckedBefore) {
+  ScratchDir dir;
+  dir.Write("grown.bin", std::string(100, 'g'));
+  dir.Write("empty.bin", std::string("written after the check"));
+  std::vector<ZipWriteEntry> entries(2);
+  entries[0].name = "grown.bin";
+  entries[0].file = dir / "grown.bin";
+  entries[0].fileBytes = 10;
+  entries[1].name = "empty.bin";
+  entries[1].file = dir / "empty.bin";
+  std::string error;
+  ASSERT_TRUE(WriteZipFile(dir / "out.zip", entries, error)) << error;
+  std::unique_ptr<ZipReader> zip = OpenZipFile(dir / "out.zip", error);
+  ASSERT_TRUE(zip) << error;
+  std::vector<uint8_t> grown, empty;
+  ASSERT_TRUE(zip->ReadEntry(0, 1000, grown, error)) << error;
+  ASSERT_TRUE(zip->ReadEntry(1, 1000, empty, error)) << error;
+  EXPECT_EQ(std::string(grown.begin(), grown.end()), std::string(10, 'g'));
+  EXPECT_TRUE(empty.empty());
 }
 
 TEST(Package, UnpackGivesBackEveryFileButTheSaves) {

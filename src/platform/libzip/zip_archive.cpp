@@ -193,9 +193,10 @@ bool WriteZipFile(const std::string& path, const std::vector<ZipWriteEntry>& ent
     if (folder) {
       index = zip_dir_add(archive.get(), entry.name.c_str(), ZIP_FL_ENC_UTF_8);
     } else {
-      // Length 0: the whole file.
-      zip_source_t* source = !entry.file.empty()
-                                 ? zip_source_file(archive.get(), entry.file.c_str(), 0, 0)
+      // A file's length 0 would mean the whole file: an empty one is an empty buffer.
+      zip_source_t* source = !entry.file.empty() && entry.fileBytes > 0
+                                 ? zip_source_file(archive.get(), entry.file.c_str(), 0,
+                                                   static_cast<zip_int64_t>(entry.fileBytes))
                                  : zip_source_buffer(archive.get(), entry.data.empty() ? nullptr : entry.data.data(),
                                                      entry.data.size(), 0);
       if (source) {

@@ -545,7 +545,7 @@
   async function play(campaign) {
     $("choices").textContent = "";
     resumeAudio();
-    let later = [];
+    let later = {opening: [], later: []};
     try {
       // The game's text is drawn from the font's first part, with the
       // characters of the campaigns offered; the whole font (9 MB) is fetched
@@ -562,10 +562,11 @@
       return;
     }
     console.log("tessera: " + loadedBytes + " bytes fetched before the game started");
-    // The campaign's later files (levels' pictures, heads, music, later
-    // movies) come while the start menu shows; the game waits for one it asks
-    // for before it arrived.
-    Module.tesseraArriving = new Set(later.map((file) => file.toLowerCase()));
+    // The campaign's other files come while the game runs: first the opening
+    // movie and the menu pictures (while the start logos wait for a click),
+    // then the levels' pictures, heads, music and later movies (while the
+    // start menu shows). The game waits for one it asks for before it arrived.
+    Module.tesseraArriving = new Set([...later.opening, ...later.later].map((file) => file.toLowerCase()));
     Module.tesseraOnDemand = {[wholeFont]: () => {
       Module.tesseraArriving.add(wholeFont);
       loadPackage("fonts", null).then(() => Module.tesseraArriving.delete(wholeFont), (e) => {
@@ -573,8 +574,13 @@
         note("The Chinese font could not be loaded: " + e.message + ".");
       });
     }};
-    loadPackage(campaign.id + "-later", null).then(() => {
-      for (const file of later) Module.tesseraArriving.delete(file.toLowerCase());
+    const arrived = (files) => () => {
+      for (const file of files) Module.tesseraArriving.delete(file.toLowerCase());
+    };
+    loadPackage(campaign.id + "-opening", null).then(arrived(later.opening)).then(() => {
+      console.log("tessera: " + loadedBytes + " bytes fetched before the start menu");
+      return loadPackage(campaign.id + "-later", null);
+    }).then(arrived(later.later)).then(() => {
       console.log("tessera: " + loadedBytes + " bytes fetched in all");
     }, (e) => {
       // The panel is hidden while the game plays: the tool bar says it.

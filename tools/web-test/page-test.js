@@ -4,6 +4,8 @@
 //   a screenshot of the page, matches the Linux build's dump of the same
 //   moment (a 3% colour tolerance for the browser's colour handling, nothing
 //   for position: the frame sits at a whole scale);
+// - the first start logo shows while the campaign's opening package (movie,
+//   menu pictures) is held back, and the game waits for it past the logos;
 // - the start menu comes while the campaign's later package is held back, and
 //   the game waits for that package's files once it needs them;
 // - the idle start menu's CPU use over 10 s is measured and reported;
@@ -124,11 +126,13 @@ async function click(page, fx, fy) {
     page.on("console", (m) => {
       if (/^waiting for .* to arrive$/.test(m.text())) waited.push(m.text());
     });
+    let heldOpening = null;
     let heldLater = null;
     let heldFont = null;  // the whole font, held back once the game asks for it
     await page.setRequestInterception(true);
     page.on("request", (r) => {
-      if (/-later\.data$/.test(r.url()) && !heldLater) heldLater = r;
+      if (/-opening\.data$/.test(r.url()) && !heldOpening) heldOpening = r;
+      else if (/-later\.data$/.test(r.url()) && !heldLater) heldLater = r;
       else if (/\/fonts\.data$/.test(r.url()) && !heldFont) heldFont = r;
       else r.continue();
     });
@@ -144,18 +148,29 @@ async function click(page, fx, fy) {
     // As in the input script: the left button held through the start logos,
     // its release skips the opening movie; the pointer then rests on "New Game".
     await sleep(1500);
+    const logo = await shootFrame(page, path.join(outDir, "first-logo.png"));
+    const colours = Number(execFileSync("identify", ["-format", "%k", logo]));
     const centre = await at(page, 400, 300);
     await page.mouse.move(centre.x, centre.y);
     await page.mouse.down();
     await sleep(2500);
     await page.mouse.up();
-    const onNewGame = await at(page, 580, 435);
+    for (let waitedMs = 0; !waited.some((w) => /begin\.avi|menu\.dat/i.test(w)) && waitedMs < 10000; waitedMs += 250)
+      await sleep(250);
+    check(heldOpening !== null && colours > 100 && waited.some((w) => /begin\.avi|menu\.dat/i.test(w)),
+          "the first logo shows (" + colours + " colours) before the opening package, and the game waits for it (" +
+              waited.join(", ") + ")");
+    if (heldOpening) heldOpening.continue();
+    waited.length = 0;
+    let onNewGame = await at(page, 580, 435);
     await page.mouse.move(onNewGame.x, onNewGame.y);
     let apart = Infinity;
     const startMenu = path.join(outDir, "start-menu.png");
     for (let tries = 0; tries < 40 && apart !== 0; tries++) {
       // The pointer moves onto "New Game" again: the menu draws the pointer it
-      // was last told of once it is up.
+      // was last told of once it is up. The canvas may have moved meanwhile
+      // (the tool bar's note on the files still loading comes and goes).
+      onNewGame = await at(page, 580, 435);
       await page.mouse.move(onNewGame.x + 1, onNewGame.y);
       await page.mouse.move(onNewGame.x, onNewGame.y);
       await sleep(500);

@@ -74,16 +74,17 @@ xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start on $display
 
 # The player's own folders stay untouched.
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/cache
-export LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
+export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
+[ "$wine" = 1 ] || export SDL_VIDEODRIVER=x11  # the Windows build has its own
 if [ "$wine" = 1 ]; then
   export WINEPREFIX=$work/wine
   mkdir -p "$work/game"
   unzip -q "$zipfile" -d "$work/game"
   mkdir -p "$WINEPREFIX"
+  wineserver -p  # one server for both launches
   log "first start of the Wine prefix"
   bash tools/wine-run.sh cmd.exe /c ver >/dev/null 2>&1 || fail "wineboot of $WINEPREFIX failed"
-  wineserver -p  # one server for both launches
-  campaigns=$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/Tessera/campaigns
+  campaigns=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tessera/campaigns
 else
   campaigns=$XDG_DATA_HOME/tessera/campaigns
 fi
@@ -139,12 +140,15 @@ else
 fi
 log "window $window at $X,$Y"
 # The left button held through the start logos; its release skips the movie.
-sleep 1
+# The game may still be starting (Wine is slow to), so again until the menu shows.
 move 400 300
-xdotool mousedown 1
-sleep 1
-xdotool mouseup 1
-wait_trace "state -*[0-9]* 7 " 30 || fail "the start menu did not come"
+for _ in $(seq 15); do
+  xdotool mousedown 1
+  sleep 1
+  xdotool mouseup 1
+  wait_trace "state -*[0-9]* 7 " 3 && break
+done
+in_state 7 || fail "the start menu did not come"
 sleep 0.5
 shot 1-start-menu
 

@@ -10,8 +10,9 @@
 #                                 WINDOWS_ZIP (default build/windows/tessera-windows-x64.zip),
 #                                 unpacked as a player does; Wine's X11 driver
 #                                 turns the drop into WM_DROPFILES
-# Screenshots of each step are kept in SHOTS (default: a folder named at the end).
-# Needs xvfb, xdotool, imagemagick, libx11-dev and a C++ compiler (and wine).
+# Screenshots of each step are kept in SHOTS (default build/check-drop/linux or
+# .../wine); KEEP=1 keeps the work folder (game logs, the grabs of the make).
+# Installs xvfb, xdotool, imagemagick and libx11-dev when missing; --wine needs wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -21,9 +22,16 @@ case "${1:-}" in
   "") ;;
   *) echo "usage: bash tools/check-drop.sh [--wine]" >&2; exit 2 ;;
 esac
-for tool in Xvfb xdotool import convert c++; do
-  command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick libx11-dev g++)" >&2; exit 1; }
-done
+# What the check needs beyond the build's own packages, installed when missing
+# (CI starts from a clean machine); unzip for the Windows build's zip.
+packages=(xvfb xdotool imagemagick libx11-dev libgl1-mesa-dri unzip)
+if [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -c 'install ok installed')" != "${#packages[@]}" ]; then
+  if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${packages[@]}"
+fi
+command -v c++ >/dev/null || { echo "needs a C++ compiler (apt-get install g++)" >&2; exit 1; }
 [ "$wine" = 0 ] || command -v wine >/dev/null || { echo "needs wine (apt-get install wine wine64)" >&2; exit 1; }
 build=${BUILD_DIR:-build/default}
 zipfile=${WINDOWS_ZIP:-build/windows/tessera-windows-x64.zip}
@@ -36,15 +44,19 @@ fi
 
 started=$(date +%s.%N)
 work=$(mktemp -d /tmp/tessera-drop-XXXXXX)
-shots=${SHOTS:-$work/shots}
+mode=linux
+[ "$wine" = 0 ] || mode=wine
+shots=${SHOTS:-build/check-drop/$mode}
+rm -f "$shots"/*.png
 mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
 xvfb=
 game=
 cleanup() {
   [ -z "$game" ] || kill "$game" 2>/dev/null || true
   [ "$wine" = 0 ] || WINEPREFIX=$work/wine wineserver -k 2>/dev/null || true
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-  [ -n "${SHOTS:-}" ] || [ "${KEEP:-0}" = 1 ] || rm -rf "$work"
+  [ "${KEEP:-0}" = 1 ] || rm -rf "$work"
 }
 trap cleanup EXIT
 log() { printf '[check-drop %s] %s\n' "$(date +%T)" "$*"; }

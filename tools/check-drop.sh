@@ -102,6 +102,16 @@ else
 fi
 mkdir -p "$work/elsewhere"  # not a game folder: the second launch looks for campaigns
 
+# Closes the window as a window manager does (WM_DELETE_WINDOW); the game must end with 0.
+close_game() {
+  local status=0
+  "$work/xdnd-drop" --close "$window"
+  for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
+  kill -0 "$game" 2>/dev/null && fail "the game still runs 20 s after its window was closed"
+  wait "$game" || status=$?
+  game=
+  [ "$status" = 0 ] || fail "the game ended with exit code $status after its window was closed"
+}
 # Starts the game (arguments after the program's); $1 names its log.
 launch() {
   local name=$1
@@ -169,9 +179,9 @@ log "dragging three photos onto the window"
   || fail "the drop was not taken (see the xdnd-drop line above)"
 sleep 1.5
 shot 2-form
-# The form has opened over the game when the start menu no longer runs: its
-# thumbnails stand in three places on the first row (screens/maker_form.cpp,
-# ThumbBox: x 60 + 66 i, y 354).
+# The maker's form holds the three photos: their thumbnails fill the first
+# three places of the first row and the fourth stays empty (screens/maker_form.cpp,
+# ThumbBox: 56 pixels square at x 60 + 66 i, y 354).
 count=0
 for i in 0 1 2 3; do
   colours=$(convert "$shots/2-form.png" -crop "40x40+$((X + 70 + 66 * i))+$((Y + 364))" -format '%k' info:)
@@ -199,20 +209,21 @@ matching() {  # pixels of grab $1 in the box $2 of the colour $3
   convert "$work/progress-$1.png" -crop "$2" +repage -fuzz 8% -fill white -opaque "$3" -fill black +opaque white \
     -format '%[fx:round(mean*w*h)]' info:
 }
-bars=() seen=
+bars=() seen= part=
 for i in $(seq "$n"); do
   [ "$(matching "$i" "600x2+$((X + 100))+$((Y + 280))" 'rgb(150,156,170)')" -gt 1100 ] || continue
   bars+=("$(matching "$i" "596x1+$((X + 102))+$((Y + 295))" 'rgb(110,170,110)')")
   [ -n "$seen" ] || seen=$i
+  [ -n "$part" ] || [ "${bars[-1]}" -eq 0 ] || [ "${bars[-1]}" -ge 596 ] || part=$i
 done
 [ -n "$seen" ] || fail "none of $n grabs during the make showed the progress bar"
 log "the progress bar in ${#bars[@]} of $n grabs, filled (of 596 pixels): $(printf '%s\n' "${bars[@]}" | uniq | tr '\n' ' ')"
-cp "$work/progress-$seen.png" "$shots/4-progress.png"
+cp "$work/progress-${part:-$seen}.png" "$shots/4-progress.png"  # one part way when a grab caught it
 made=$(trace | sed -n 's/.*log made \(.*\) with 3 levels.*/\1/p' | head -n 1)
 log "made: $made"
 
-# The new campaign starts: its start menu, then New Game until the board.
-wait_trace "state -*[0-9]* 7 .*" 30 || true
+# The new campaign starts: New Game clicked through its logos, start menu and
+# talk until its board.
 for _ in $(seq 60); do
   [ "$(trace | sed -n '/log made /,$p' | grep -c '^[0-9]* state -*[0-9]* 9 ')" -gt 0 ] && break
   kill -0 "$game" 2>/dev/null || fail "the game ended before the first new level"
@@ -236,17 +247,14 @@ shot 6-piece-clicked
 [ "$before" != "$(board)" ] || fail "clicking a piece of the board changed nothing on it"
 
 log "closing the window"
-"$work/xdnd-drop" --close "$window"
-for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$game" 2>/dev/null && fail "the game still runs 20 s after its window was closed"
-wait "$game" || fail "the game ended with exit code $? after its window was closed"
-game=
+close_game
 name=${made##*[/\\]}  # the folder's name, from a Linux or a Windows path
 [ -f "$campaigns/$name/System.ini" ] || fail "the new campaign is not in $campaigns/$name"
 
 # --- second launch: the library, the new campaign chosen, Enter plays it
 log "starting the game again"
-rm -f "$work/trace.txt" "$work/game/trace.txt" "$campaigns/$name/log.txt"
+rm -f "$campaigns/$name/log.txt"
+if [ "$wine" = 1 ]; then rm -f "$work/game/trace.txt"; else rm -f "$work/trace.txt"; fi
 xdotool mousemove 0 0  # off the window: the library's choice is its own, not the pointer's
 if [ "$wine" = 1 ]; then
   launch game2 --trace trace.txt
@@ -269,9 +277,6 @@ grep -q "game folder" "$campaigns/$name/log.txt" 2>/dev/null \
 log "the library chose and played $name: $(head -n 1 "$campaigns/$name/log.txt" | tr -d '\r')"
 sleep 1
 shot 8-played-again
-"$work/xdnd-drop" --close "$window"
-for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$game" 2>/dev/null && fail "the game still runs 20 s after its window was closed"
-game=
+close_game
 elapsed=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.0f", b - a }')
 log "passed in ${elapsed} s; screenshots in $shots"

@@ -9,7 +9,6 @@
 // Built by tools/check-drop.sh: c++ -std=c++20 xdnd_drop.cpp -lX11
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <sys/select.h>
 
 #include <cctype>

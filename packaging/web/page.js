@@ -337,19 +337,21 @@
     for (const type of ["mousedown", "keydown", "touchend"]) window.addEventListener(type, resumeAudio, {capture: true});
   }
 
-  // ---- pictures for the game's puzzle maker ----
-  // Dropped onto the page or chosen with "Make a puzzle…": written into the
-  // page's memory (not the stored player's folder: the game copies what it
-  // makes of them there) and handed to the game one path at a time, as a
-  // desktop drops them. The game's maker opens with them.
-  let pictureDrops = 0;
-  async function givePictures(files) {
+  // ---- files for the game: pictures for its puzzle maker, packages ----
+  // Dropped onto the page, chosen with "Make a puzzle…", or chosen with the
+  // chooser the game asks for (its form's "Add pictures…", its library's
+  // "Open…"): written into the page's memory (not the stored player's folder:
+  // the game copies what it makes of them there) and handed to the game one
+  // path at a time, as a desktop drops them. Pictures open the game's maker.
+  const givenRoot = "/tmp/given";
+  let drops = 0;
+  async function giveFiles(files) {
     if (files.length === 0) return;
     if (!playing) {
       note("Choose a campaign first; then drop your pictures onto the game to make a puzzle of them.");
       return;
     }
-    const folder = "/tmp/pictures/" + ++pictureDrops;
+    const folder = givenRoot + "/" + ++drops;
     FS.mkdirTree(folder);
     const taken = new Set();
     const paths = [];
@@ -368,6 +370,13 @@
     }
     Module.tesseraDrops = (Module.tesseraDrops || []).concat(paths);
     canvas.focus();
+  }
+  // The game asks for the page's chooser while it handles the player's click
+  // or key, the moment a browser lets a page open one.
+  function chooseFiles(kind) {
+    if (!playing) return false;
+    $(kind === "package" ? "open-file" : "pictures-file").click();
+    return true;
   }
   // The files of a drop; a dropped folder gives its own files (not those of
   // the folders in it), in name order, as a folder dropped on the desktop.
@@ -396,11 +405,13 @@
   }
   function setUpPictures() {
     $("pictures").onclick = () => $("pictures-file").click();
-    $("pictures-file").onchange = async (e) => {
-      const files = Array.from(e.target.files || []);
-      e.target.value = "";
-      await givePictures(files);
-    };
+    for (const id of ["pictures-file", "open-file"]) {
+      $(id).onchange = async (e) => {
+        const files = Array.from(e.target.files || []);
+        e.target.value = "";
+        await giveFiles(files);
+      };
+    }
     const carriesFiles = (e) => e.dataTransfer && Array.from(e.dataTransfer.types || []).includes("Files");
     window.addEventListener("dragover", (e) => {
       if (!carriesFiles(e)) return;
@@ -410,7 +421,7 @@
     window.addEventListener("drop", async (e) => {
       if (!carriesFiles(e)) return;
       e.preventDefault();
-      await givePictures(await droppedFiles(e.dataTransfer));
+      await giveFiles(await droppedFiles(e.dataTransfer));
     });
   }
 
@@ -482,6 +493,7 @@
       // Campaign packages fetch their data beside their loaders.
       locateFile: (path) => (path.endsWith(".data") ? "data/" + path : path),
       onFilesChanged: filesChanged,
+      tesseraChooseFiles: chooseFiles,
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
       setStatus: (text) => {

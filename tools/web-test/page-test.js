@@ -9,8 +9,10 @@
 // - the idle start menu's CPU use over 10 s is measured and reported;
 // - clicks start a level and a click on the board turns a piece; a touch tap
 //   (the page emulating a touch screen) turns one too;
-// - pictures chosen with the page's "Make a puzzle…" button open the game's
-//   maker, and a title typed and Enter make a puzzle of them;
+// - a picture dropped onto the page opens the game's maker with it, the
+//   form's "Add pictures…" opens the page's file chooser and shows the picture
+//   chosen, the tool bar's "Make a puzzle…" chooser adds one more, and a title
+//   typed and Enter make a puzzle of the three;
 // - a game saved in slot 1 and the puzzle made are still there after the page
 //   is reloaded;
 // - a title in characters beyond the font's first part has the page fetch the
@@ -246,9 +248,11 @@ async function click(page, fx, fy) {
     const saved = await savesNow();
     check(saved.length > before.length, "a game saved in slot 1 (" + saved.filter((f) => !before.includes(f)).join(", ") + ")");
 
-    // Three pictures chosen with the page's "Make a puzzle…" button: the
-    // game's maker opens over the level with them, a typed title and Enter
-    // make the puzzle, and the game goes on in it.
+    // Three pictures, given three ways, make a puzzle: one dropped onto the
+    // game (a drop as the browser sends it, its File made in the page) opens
+    // the maker over the level; the form's "Add pictures…" opens the page's
+    // file chooser for the second; the tool bar's chooser gives the third. A
+    // typed title and Enter make the puzzle, and the game goes on in it.
     const pictureDir = fs.mkdtempSync(path.join(os.tmpdir(), "tessera-pictures-"));
     const pictures = [["red", "blue"], ["green", "yellow"], ["purple", "orange"]].map(([from, to], i) => {
       const file = path.join(pictureDir, "photo-" + (i + 1) + ".png");
@@ -263,16 +267,46 @@ async function click(page, fx, fy) {
         for (const name of FS.readdir(campaigns)) {
           try {
             const manifest = FS.readFile(campaigns + "/" + name + "/tessera-package.ini", {encoding: "utf8"});
-            if (manifest.includes("Web puzzle")) found.push(name + " " + FS.readdir(campaigns + "/" + name).length);
+            const levels = /^levels=(\d+)/m.exec(manifest);
+            if (manifest.includes("Web puzzle")) found.push(name + " " + (levels ? levels[1] : "?") + " levels");
           } catch (e) {}
         }
       } catch (e) {}
       return found;
     });
-    const chooser = await page.$("#pictures-file");
-    await chooser.uploadFile(...pictures);
-    await page.waitForFunction(() => Module.tesseraDrops && Module.tesseraDrops.length === 0, {timeout: 30000});
+    // True once the game took every file the page was given.
+    const delivered = () => page.waitForFunction(() => Module.tesseraDrops && Module.tesseraDrops.length === 0, {timeout: 30000})
+      .then(() => true, () => false);
+    const dropAt = await at(page, 400, 300);
+    const dropTaken = await page.evaluate((base64, name, x, y) => {
+      const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([bytes], name, {type: "image/png"}));
+      const options = {dataTransfer: transfer, clientX: x, clientY: y, bubbles: true, cancelable: true};
+      const target = document.elementFromPoint(x, y);
+      target.dispatchEvent(new DragEvent("dragenter", options));
+      target.dispatchEvent(new DragEvent("dragover", options));
+      return !target.dispatchEvent(new DragEvent("drop", options));  // the page took it
+    }, fs.readFileSync(pictures[0]).toString("base64"), path.basename(pictures[0]), dropAt.x, dropAt.y);
+    const dropDelivered = await delivered();
     await sleep(2000);
+    await shootFrame(page, path.join(outDir, "maker-dropped.png"));
+    // The form's second picture place, empty until "Add pictures…" fills it.
+    const secondEmpty = await shootArea(page, 60 + 66 + 28, 354 + 28, 56, path.join(outDir, "second-before.png"));
+    const [formChooser] = await Promise.all([
+      page.waitForFileChooser({timeout: 15000}).catch(() => null),
+      click(page, 310, 560),
+    ]);
+    if (formChooser) await formChooser.accept([pictures[1]]);
+    await delivered();
+    await sleep(1500);
+    const secondShown = await shootArea(page, 60 + 66 + 28, 354 + 28, 56, path.join(outDir, "second-after.png"));
+    check(formChooser !== null && pixelsApart(secondEmpty, secondShown) > 0,
+          "the form's \u201cAdd pictures\u2026\u201d opens the page's file chooser, and the picture chosen shows in the form");
+    const chooser = await page.$("#pictures-file");
+    await chooser.uploadFile(pictures[2]);
+    await delivered();
+    await sleep(1500);
     await shootFrame(page, path.join(outDir, "maker-form.png"));
     const untitled = await shootArea(page, 230, 87, 40, path.join(outDir, "title-before.png"));
     await page.keyboard.type("Web puzzle");
@@ -287,7 +321,8 @@ async function click(page, fx, fy) {
     }
     await sleep(3000);
     await shootFrame(page, path.join(outDir, "maker-made.png"));
-    check(made.length === 1, "pictures chosen with the page's button make a puzzle in the game (" + made.join(", ") + ")");
+    check(dropTaken && dropDelivered && made.length === 1 && made[0].endsWith(" 3 levels"),
+          "pictures dropped onto the page and chosen with its choosers make a puzzle in the game (" + made.join(", ") + ")");
     fs.rmSync(pictureDir, {recursive: true, force: true});
 
     await page.reload({waitUntil: "load"});

@@ -343,8 +343,11 @@
   // "Open…"): written into the page's memory (not the stored player's folder:
   // the game copies what it makes of them there) and handed to the game one
   // path at a time, as a desktop drops them. Pictures open the game's maker.
+  // Each drop or choice has a folder of its own in givenRoot, freed once the
+  // game is done with its files (releaseFiles).
   const givenRoot = "/tmp/given";
   let drops = 0;
+  const filling = new Set();  // folders whose files are still being read
   async function giveFiles(files) {
     if (files.length === 0) return;
     if (!playing) {
@@ -353,6 +356,7 @@
     }
     const folder = givenRoot + "/" + ++drops;
     FS.mkdirTree(folder);
+    filling.add(folder);
     const taken = new Set();
     const paths = [];
     for (const file of files) {
@@ -369,7 +373,32 @@
       paths.push(folder + "/" + name);
     }
     Module.tesseraDrops = (Module.tesseraDrops || []).concat(paths);
+    filling.delete(folder);
     canvas.focus();
+  }
+  // Called by the game (platform/web) once it is done with the files given to
+  // it (made into a puzzle, installed, or set aside): a phone's photos are
+  // megabytes each, and the page's memory holds them until the tab closes.
+  // The folders of files still being read or not yet taken by the game stay.
+  function releaseFiles() {
+    const keep = new Set(filling);
+    for (const path of Module.tesseraDrops || []) keep.add(path.slice(0, path.lastIndexOf("/")));
+    let names;
+    try {
+      names = FS.readdir(givenRoot);
+    } catch (e) {
+      return;
+    }
+    for (const name of names) {
+      const folder = givenRoot + "/" + name;
+      if (name === "." || name === ".." || keep.has(folder)) continue;
+      try {
+        walk(folder, (path) => FS.unlink(path));
+        FS.rmdir(folder);
+      } catch (e) {
+        console.warn("tessera: " + folder + " could not be freed: " + e);
+      }
+    }
   }
   // The game asks for the page's chooser while it handles the player's click
   // or key, the moment a browser lets a page open one.
@@ -494,6 +523,7 @@
       locateFile: (path) => (path.endsWith(".data") ? "data/" + path : path),
       onFilesChanged: filesChanged,
       tesseraChooseFiles: chooseFiles,
+      tesseraReleaseFiles: releaseFiles,
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
       setStatus: (text) => {

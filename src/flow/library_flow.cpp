@@ -525,6 +525,9 @@ void ReadShownThumbnails(std::vector<LibraryEntry>& entries, const LibraryState&
 
 LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryEntry* appendTo) {
   const GamePointerAway pointer;
+  // Pictures the host handed over (a page's copies in memory) are freed once
+  // the form closes: made into a puzzle, cancelled, or the window closed.
+  const ReleaseHostFilesAtEnd release;
   MakerForm form;
   if (appendTo) {
     form.appending = true;
@@ -588,6 +591,7 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
           // A package dropped: its card, then installed, as "Open..." does.
           std::string message;
           const fs::path opened = OpenInLibrary(m.path, message);
+          ReleaseHostFiles();  // installed or refused: the host's copy is done with
           const int wasSelected = state.selected;
           entries = GatherLibrary();
           reset(opened);

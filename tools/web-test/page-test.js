@@ -12,7 +12,8 @@
 // - a picture dropped onto the page opens the game's maker with it, the
 //   form's "Add pictures…" opens the page's file chooser and shows the picture
 //   chosen, the tool bar's "Make a puzzle…" chooser adds one more, and a title
-//   typed and Enter make a puzzle of the three;
+//   typed and Enter make a puzzle of the three, after which the page's memory
+//   no longer holds them;
 // - a game saved in slot 1 and the puzzle made are still there after the page
 //   is reloaded;
 // - a title in characters beyond the font's first part has the page fetch the
@@ -323,6 +324,24 @@ async function click(page, fx, fy) {
     await shootFrame(page, path.join(outDir, "maker-made.png"));
     check(dropTaken && dropDelivered && made.length === 1 && made[0].endsWith(" 3 levels"),
           "pictures dropped onto the page and chosen with its choosers make a puzzle in the game (" + made.join(", ") + ")");
+    // Made, the pictures given to the page leave its memory.
+    const given = await page.evaluate(() => {
+      const left = [];
+      const walk = (dir) => {
+        for (const name of FS.readdir(dir)) {
+          if (name === "." || name === "..") continue;
+          if (FS.isDir(FS.stat(dir + "/" + name).mode)) walk(dir + "/" + name);
+          else left.push(dir + "/" + name);
+        }
+      };
+      try {
+        walk("/tmp/given");
+      } catch (e) {
+        return null;  // no folder: nothing was ever given
+      }
+      return left;
+    });
+    check(given !== null && given.length === 0, "the pictures given to the page are freed once the puzzle is made (" + (given || ["no /tmp/given"]).join(", ") + ")");
     fs.rmSync(pictureDir, {recursive: true, force: true});
 
     await page.reload({waitUntil: "load"});

@@ -17,7 +17,8 @@
 // - a game saved in slot 1 and the puzzle made are still there after the page
 //   is reloaded;
 // - a title in characters beyond the font's first part has the page fetch the
-//   whole font, and draws from it once it arrived;
+//   whole font, and draws from it once it arrived; the library's "Open…"
+//   opens the page's file chooser for a package;
 // - the console shows no errors all along.
 // Prints one line per check and "N passed, N failed" last; the exit code says.
 "use strict";
@@ -376,6 +377,16 @@ async function click(page, fx, fy) {
     await shootFrame(page, path.join(outDir, "library.png"));
     check(heldFont !== null && pixelsApart(boxes, drawn) > 0,
           "characters beyond the font's first part make the page fetch the whole font, and then draw from it");
+
+    // The library's "Open…" opens the page's chooser for one package; cancelled, nothing happens.
+    const [packageChooser] = await Promise.all([
+      page.waitForFileChooser({timeout: 15000}).catch(() => null),
+      click(page, 450, 554),
+    ]);
+    const accepts = await page.$eval("#open-file", (input) => input.accept);
+    if (packageChooser) await packageChooser.cancel();
+    check(packageChooser !== null && !packageChooser.isMultiple() && accepts === ".tessera",
+          "the library's \u201cOpen\u2026\u201d opens the page's file chooser for a package");
   } catch (e) {
     check(false, "the page run: " + (e && e.stack ? e.stack : e));
   } finally {

@@ -337,20 +337,26 @@
     for (const type of ["mousedown", "keydown", "touchend"]) window.addEventListener(type, resumeAudio, {capture: true});
   }
 
-  // ---- pictures for the game's puzzle maker ----
-  // Dropped onto the page or chosen with "Make a puzzle…": written into the
-  // page's memory (not the stored player's folder: the game copies what it
-  // makes of them there) and handed to the game one path at a time, as a
-  // desktop drops them. The game's maker opens with them.
-  let pictureDrops = 0;
-  async function givePictures(files) {
+  // ---- files for the game: pictures for its puzzle maker, packages ----
+  // Dropped onto the page, chosen with "Make a puzzle…", or chosen with the
+  // chooser the game asks for (its form's "Add pictures…", its library's
+  // "Open…"): written into the page's memory (not the stored player's folder:
+  // the game copies what it makes of them there) and handed to the game one
+  // path at a time, as a desktop drops them. Pictures open the game's maker.
+  // Each drop or choice has a folder of its own in givenRoot, freed once the
+  // game is done with its files (releaseFiles).
+  const givenRoot = "/tmp/given";
+  let drops = 0;
+  const filling = new Set();  // folders whose files are still being read
+  async function giveFiles(files) {
     if (files.length === 0) return;
     if (!playing) {
       note("Choose a campaign first; then drop your pictures onto the game to make a puzzle of them.");
       return;
     }
-    const folder = "/tmp/pictures/" + ++pictureDrops;
+    const folder = givenRoot + "/" + ++drops;
     FS.mkdirTree(folder);
+    filling.add(folder);
     const taken = new Set();
     const paths = [];
     for (const file of files) {
@@ -367,7 +373,39 @@
       paths.push(folder + "/" + name);
     }
     Module.tesseraDrops = (Module.tesseraDrops || []).concat(paths);
+    filling.delete(folder);
     canvas.focus();
+  }
+  // Called by the game (platform/web) once it is done with the files given to
+  // it (made into a puzzle, installed, or set aside): a phone's photos are
+  // megabytes each, and the page's memory holds them until the tab closes.
+  // The folders of files still being read or not yet taken by the game stay.
+  function releaseFiles() {
+    const keep = new Set(filling);
+    for (const path of Module.tesseraDrops || []) keep.add(path.slice(0, path.lastIndexOf("/")));
+    let names;
+    try {
+      names = FS.readdir(givenRoot);
+    } catch (e) {
+      return;
+    }
+    for (const name of names) {
+      const folder = givenRoot + "/" + name;
+      if (name === "." || name === ".." || keep.has(folder)) continue;
+      try {
+        walk(folder, (path) => FS.unlink(path));
+        FS.rmdir(folder);
+      } catch (e) {
+        console.warn("tessera: " + folder + " could not be freed: " + e);
+      }
+    }
+  }
+  // The game asks for the page's chooser while it handles the player's click
+  // or key, the moment a browser lets a page open one.
+  function chooseFiles(kind) {
+    if (!playing) return false;
+    $(kind === "package" ? "open-file" : "pictures-file").click();
+    return true;
   }
   // The files of a drop; a dropped folder gives its own files (not those of
   // the folders in it), in name order, as a folder dropped on the desktop.
@@ -396,11 +434,13 @@
   }
   function setUpPictures() {
     $("pictures").onclick = () => $("pictures-file").click();
-    $("pictures-file").onchange = async (e) => {
-      const files = Array.from(e.target.files || []);
-      e.target.value = "";
-      await givePictures(files);
-    };
+    for (const id of ["pictures-file", "open-file"]) {
+      $(id).onchange = async (e) => {
+        const files = Array.from(e.target.files || []);
+        e.target.value = "";
+        await giveFiles(files);
+      };
+    }
     const carriesFiles = (e) => e.dataTransfer && Array.from(e.dataTransfer.types || []).includes("Files");
     window.addEventListener("dragover", (e) => {
       if (!carriesFiles(e)) return;
@@ -410,7 +450,7 @@
     window.addEventListener("drop", async (e) => {
       if (!carriesFiles(e)) return;
       e.preventDefault();
-      await givePictures(await droppedFiles(e.dataTransfer));
+      await giveFiles(await droppedFiles(e.dataTransfer));
     });
   }
 
@@ -482,6 +522,8 @@
       // Campaign packages fetch their data beside their loaders.
       locateFile: (path) => (path.endsWith(".data") ? "data/" + path : path),
       onFilesChanged: filesChanged,
+      tesseraChooseFiles: chooseFiles,
+      tesseraReleaseFiles: releaseFiles,
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
       setStatus: (text) => {

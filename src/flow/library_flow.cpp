@@ -22,6 +22,7 @@
 #include "gfx/bmp.h"
 #include "gfx/present.h"
 #include "platform/file_system.h"
+#include "platform/host_files.h"
 #include "platform/process.h"
 #include "platform/user_folders.h"
 #include "platform/trash.h"
@@ -483,8 +484,11 @@ fs::path OpenInLibrary(const std::string& path, std::string& message) {
 }
 
 // "Open...": the browser, then the campaign chosen opened; `quit` when the
-// window was closed.
+// window was closed. Where the host chooses files (a web page), its chooser
+// opens instead and the package comes as a drop onto the library.
 fs::path OpenFromLibrary(std::string& message, bool& quit) {
+  quit = false;
+  if (ChooseFilesWithHost(HostFileKind::Package)) return {};
   const BrowserOutcome chosen = RunOpenBrowser(PicturesFolder());
   quit = chosen.kind == BrowserOutcome::Quit;
   if (chosen.kind != BrowserOutcome::Chosen || chosen.paths.empty()) return {};
@@ -527,6 +531,9 @@ void ReadShownThumbnails(std::vector<LibraryEntry>& entries, const LibraryState&
 
 LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryEntry* appendTo) {
   const GamePointerAway pointer;
+  // Pictures the host handed over (a page's copies in memory) are freed once
+  // the form closes: made into a puzzle, cancelled, or the window closed.
+  const ReleaseHostFilesAtEnd release;
   MakerForm form;
   if (appendTo) {
     form.appending = true;
@@ -546,7 +553,9 @@ LibraryOutcome RunMaker(const std::vector<std::string>& pictures, const LibraryE
         if (!form.pictures[i].problem.empty()) Say(form.pictures[i].path + ": skipped, " + form.pictures[i].problem);
       if (step == FormStep::Cancel) return {LibraryOutcome::Back, {}};
       if (step == FormStep::Quit) return {LibraryOutcome::Quit, {}};
-      if (step == FormStep::Browse) {
+      // Where the host chooses files (a web page), its chooser opens and the
+      // pictures chosen come as drops onto the form.
+      if (step == FormStep::Browse && !ChooseFilesWithHost(HostFileKind::Pictures)) {
         const BrowserOutcome picked = RunPictureBrowser(PicturesFolder());
         if (picked.kind == BrowserOutcome::Quit) return {LibraryOutcome::Quit, {}};
         const size_t first = form.pictures.size();
@@ -588,6 +597,7 @@ LibraryOutcome RunLibrary(const fs::path& selected) {
           // A package dropped: its card, then installed, as "Open..." does.
           std::string message;
           const fs::path opened = OpenInLibrary(m.path, message);
+          ReleaseHostFiles();  // installed or refused: the host's copy is done with
           const int wasSelected = state.selected;
           entries = GatherLibrary();
           reset(opened);

@@ -32,6 +32,7 @@
 #include "platform/file_system.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/input_script.h"
+#include "platform/host_files.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/sdl/sdl_platform.h"
@@ -182,6 +183,9 @@ bool OfferPackage(const std::string& package, const content::PackageInfo& info) 
 // its card over the game; installed, the game starts again in it. Headless
 // runs install it at once and play on. Other files are left alone.
 void OpenDroppedFile(const std::string& path, bool headless) {
+  // The host's copy of the file (a page's, in memory) is freed once it was
+  // made into a puzzle, installed or left alone.
+  const ReleaseHostFilesAtEnd release;
   if (!content::IsPackagePath(path)) {
     OpenDroppedPictures(path);
     return;

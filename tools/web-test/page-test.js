@@ -11,12 +11,16 @@
 // - the idle start menu's CPU use over 10 s is measured and reported;
 // - clicks start a level and a click on the board turns a piece; a touch tap
 //   (the page emulating a touch screen) turns one too;
-// - pictures chosen with the page's "Make a puzzle…" button open the game's
-//   maker, and a title typed and Enter make a puzzle of them;
+// - a picture dropped onto the page opens the game's maker with it, the
+//   form's "Add pictures…" opens the page's file chooser and shows the picture
+//   chosen, the tool bar's "Make a puzzle…" chooser adds one more, and a title
+//   typed and Enter make a puzzle of the three, after which the page's memory
+//   no longer holds them;
 // - a game saved in slot 1 and the puzzle made are still there after the page
 //   is reloaded;
 // - a title in characters beyond the font's first part has the page fetch the
-//   whole font, and draws from it once it arrived;
+//   whole font, and draws from it once it arrived; the library's "Open…"
+//   opens the page's file chooser for a package;
 // - the console shows no errors all along.
 // Prints one line per check and "N passed, N failed" last; the exit code says.
 "use strict";
@@ -261,9 +265,11 @@ async function click(page, fx, fy) {
     const saved = await savesNow();
     check(saved.length > before.length, "a game saved in slot 1 (" + saved.filter((f) => !before.includes(f)).join(", ") + ")");
 
-    // Three pictures chosen with the page's "Make a puzzle…" button: the
-    // game's maker opens over the level with them, a typed title and Enter
-    // make the puzzle, and the game goes on in it.
+    // Three pictures, given three ways, make a puzzle: one dropped onto the
+    // game (a drop as the browser sends it, its File made in the page) opens
+    // the maker over the level; the form's "Add pictures…" opens the page's
+    // file chooser for the second; the tool bar's chooser gives the third. A
+    // typed title and Enter make the puzzle, and the game goes on in it.
     const pictureDir = fs.mkdtempSync(path.join(os.tmpdir(), "tessera-pictures-"));
     const pictures = [["red", "blue"], ["green", "yellow"], ["purple", "orange"]].map(([from, to], i) => {
       const file = path.join(pictureDir, "photo-" + (i + 1) + ".png");
@@ -278,16 +284,46 @@ async function click(page, fx, fy) {
         for (const name of FS.readdir(campaigns)) {
           try {
             const manifest = FS.readFile(campaigns + "/" + name + "/tessera-package.ini", {encoding: "utf8"});
-            if (manifest.includes("Web puzzle")) found.push(name + " " + FS.readdir(campaigns + "/" + name).length);
+            const levels = /^levels=(\d+)/m.exec(manifest);
+            if (manifest.includes("Web puzzle")) found.push(name + " " + (levels ? levels[1] : "?") + " levels");
           } catch (e) {}
         }
       } catch (e) {}
       return found;
     });
-    const chooser = await page.$("#pictures-file");
-    await chooser.uploadFile(...pictures);
-    await page.waitForFunction(() => Module.tesseraDrops && Module.tesseraDrops.length === 0, {timeout: 30000});
+    // True once the game took every file the page was given.
+    const delivered = () => page.waitForFunction(() => Module.tesseraDrops && Module.tesseraDrops.length === 0, {timeout: 30000})
+      .then(() => true, () => false);
+    const dropAt = await at(page, 400, 300);
+    const dropTaken = await page.evaluate((base64, name, x, y) => {
+      const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([bytes], name, {type: "image/png"}));
+      const options = {dataTransfer: transfer, clientX: x, clientY: y, bubbles: true, cancelable: true};
+      const target = document.elementFromPoint(x, y);
+      target.dispatchEvent(new DragEvent("dragenter", options));
+      target.dispatchEvent(new DragEvent("dragover", options));
+      return !target.dispatchEvent(new DragEvent("drop", options));  // the page took it
+    }, fs.readFileSync(pictures[0]).toString("base64"), path.basename(pictures[0]), dropAt.x, dropAt.y);
+    const dropDelivered = await delivered();
     await sleep(2000);
+    await shootFrame(page, path.join(outDir, "maker-dropped.png"));
+    // The form's second picture place, empty until "Add pictures…" fills it.
+    const secondEmpty = await shootArea(page, 60 + 66 + 28, 354 + 28, 56, path.join(outDir, "second-before.png"));
+    const [formChooser] = await Promise.all([
+      page.waitForFileChooser({timeout: 15000}).catch(() => null),
+      click(page, 310, 560),
+    ]);
+    if (formChooser) await formChooser.accept([pictures[1]]);
+    await delivered();
+    await sleep(1500);
+    const secondShown = await shootArea(page, 60 + 66 + 28, 354 + 28, 56, path.join(outDir, "second-after.png"));
+    check(formChooser !== null && pixelsApart(secondEmpty, secondShown) > 0,
+          "the form's \u201cAdd pictures\u2026\u201d opens the page's file chooser, and the picture chosen shows in the form");
+    const chooser = await page.$("#pictures-file");
+    await chooser.uploadFile(pictures[2]);
+    await delivered();
+    await sleep(1500);
     await shootFrame(page, path.join(outDir, "maker-form.png"));
     const untitled = await shootArea(page, 230, 87, 40, path.join(outDir, "title-before.png"));
     await page.keyboard.type("Web puzzle");
@@ -302,7 +338,26 @@ async function click(page, fx, fy) {
     }
     await sleep(3000);
     await shootFrame(page, path.join(outDir, "maker-made.png"));
-    check(made.length === 1, "pictures chosen with the page's button make a puzzle in the game (" + made.join(", ") + ")");
+    check(dropTaken && dropDelivered && made.length === 1 && made[0].endsWith(" 3 levels"),
+          "pictures dropped onto the page and chosen with its choosers make a puzzle in the game (" + made.join(", ") + ")");
+    // Made, the pictures given to the page leave its memory.
+    const given = await page.evaluate(() => {
+      const left = [];
+      const walk = (dir) => {
+        for (const name of FS.readdir(dir)) {
+          if (name === "." || name === "..") continue;
+          if (FS.isDir(FS.stat(dir + "/" + name).mode)) walk(dir + "/" + name);
+          else left.push(dir + "/" + name);
+        }
+      };
+      try {
+        walk("/tmp/given");
+      } catch (e) {
+        return null;  // no folder: nothing was ever given
+      }
+      return left;
+    });
+    check(given !== null && given.length === 0, "the pictures given to the page are freed once the puzzle is made (" + (given || ["no /tmp/given"]).join(", ") + ")");
     fs.rmSync(pictureDir, {recursive: true, force: true});
 
     await page.reload({waitUntil: "load"});
@@ -337,6 +392,16 @@ async function click(page, fx, fy) {
     await shootFrame(page, path.join(outDir, "library.png"));
     check(heldFont !== null && pixelsApart(boxes, drawn) > 0,
           "characters beyond the font's first part make the page fetch the whole font, and then draw from it");
+
+    // The library's "Open…" opens the page's chooser for one package; cancelled, nothing happens.
+    const [packageChooser] = await Promise.all([
+      page.waitForFileChooser({timeout: 15000}).catch(() => null),
+      click(page, 450, 554),
+    ]);
+    const accepts = await page.$eval("#open-file", (input) => input.accept);
+    if (packageChooser) await packageChooser.cancel();
+    check(packageChooser !== null && !packageChooser.isMultiple() && accepts === ".tessera",
+          "the library's \u201cOpen\u2026\u201d opens the page's file chooser for a package");
   } catch (e) {
     check(false, "the page run: " + (e && e.stack ? e.stack : e));
   } finally {

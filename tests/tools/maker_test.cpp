@@ -23,6 +23,7 @@
 #include "gfx/pixel_format.h"
 #include "gfx/text.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "tools/tool_fixtures.h"
 
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
@@ -583,6 +584,7 @@ TEST(StreamingImport, ACancelledImportLeavesTheGameAsItWas) {
 // and hold the lock only while one is drawn, so the window neither waits for
 // the whole of a picture's painting nor finds its own renderer replaced.
 TEST(MakerCaptions, WorkerCaptionsLeaveTheWindowsRendererAndLockAlone) {
+  if (!ThreadsAvailable()) GTEST_SKIP() << "no threads in this build: the maker runs on the window's thread";
   auto log = std::make_shared<RasterLog>();
   InitTextRenderer(std::make_unique<FakeRasterizer>(log));
   std::promise<void> fontReady, lockTried;

@@ -117,7 +117,7 @@ class DragSource {
     unsigned char* data = nullptr;
     if (XGetWindowProperty(d_, target_, Intern("XdndAware"), 0, 1, False, AnyPropertyType, &type, &format, &count, &after,
                            &data) != Success ||
-        data == nullptr || count == 0) {
+        data == nullptr || count == 0 || format != 32) {
       if (data) XFree(data);
       Fail("the window has no XdndAware property: it takes no drops");
     }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "app/files.h"
 #include "app/profile.h"
@@ -36,12 +37,13 @@ bool IsFolder(const fs::path& path) {
   return fs::is_directory(path, ec);
 }
 
-}  // namespace
-
-bool IsGameFolder(const fs::path& folder) {
-  if (folder.empty() || !IsFolder(folder)) return false;
+bool HasGameFiles(const fs::path& folder) {
   return HasEntry(folder, "System.ini") || HasEntry(folder, "Script.dat") || HasEntry(folder, "Script\\ScriptEntry.txt");
 }
+
+}  // namespace
+
+bool IsGameFolder(const fs::path& folder) { return !folder.empty() && IsFolder(folder) && HasGameFiles(folder); }
 
 SearchRoots CurrentSearchRoots() {
   SearchRoots roots;
@@ -66,23 +68,32 @@ std::vector<fs::path> SearchPlaces(const SearchRoots& roots) {
 std::vector<Campaign> FindCampaigns(const std::vector<fs::path>& places) {
   std::vector<Campaign> found;
   std::vector<fs::path> seen;
-  auto add = [&](const fs::path& folder) {
-    const fs::path canonical = Canonical(folder);
+  auto add = [&](const fs::path& canonical) {
     if (std::find(seen.begin(), seen.end(), canonical) != seen.end()) return;
     seen.push_back(canonical);
     found.push_back({HostPathString(canonical.filename()), canonical});
   };
   for (const fs::path& place : places) {
     if (IsGameFolder(place)) {
-      add(place);
+      add(Canonical(place));
       continue;
     }
-    std::vector<fs::path> games;
+    // The place is resolved once; a folder in it that is not a link is then
+    // that folder's own resolved path (a library of hundreds of campaigns
+    // would resolve every one, a system call per part of its path).
     std::error_code ec;
-    for (fs::directory_iterator it(place, ec), end; !ec && it != end; it.increment(ec))
-      if (IsGameFolder(it->path())) games.push_back(it->path());
+    fs::directory_iterator it(place, ec);
+    if (ec) continue;
+    const fs::path resolvedPlace = Canonical(place);
+    std::vector<std::pair<fs::path, fs::path>> games;  // as found, resolved
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+      std::error_code typeError;
+      const bool plainFolder = !it->is_symlink(typeError) && !typeError && it->is_directory(typeError) && !typeError;
+      if (plainFolder ? HasGameFiles(it->path()) : IsGameFolder(it->path()))
+        games.emplace_back(it->path(), plainFolder ? resolvedPlace / it->path().filename() : Canonical(it->path()));
+    }
     std::sort(games.begin(), games.end());
-    for (const fs::path& game : games) add(game);
+    for (const auto& game : games) add(game.second);
   }
   return found;
 }
@@ -144,10 +155,8 @@ std::string CleanCampaignId(const std::string& text) {
 
 std::string CampaignId(const fs::path& folder) {
   const std::string ini = HostPathString(folder / "") + "System.ini";
-  if (FileExists(ini)) {
-    std::string id = CleanCampaignId(ReadProfileString("setting", "CampaignId", "", 128, HostPath(ini)));
-    if (!id.empty()) return id;
-  }
+  if (std::string id = CleanCampaignId(ReadProfileStringOnce("setting", "CampaignId", "", 128, ini)); !id.empty())
+    return id;
   // FNV-1a of the full path: the same folder gives the same id on every run.
   const fs::path canonical = Canonical(folder);
   uint64_t hash = 14695981039346656037ull;

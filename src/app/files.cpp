@@ -70,13 +70,38 @@ bool ReadFileBytes(const std::string& composed, std::vector<uint8_t>& out) {
   out.clear();
   FilePtr f = OpenFile(composed, "rb");
   if (!f) return false;
+  // Its size, then positioned reads of it (one byte more, so the end is seen
+  // in the same read); a file that grows meanwhile is read on to its end.
+  uint64_t size = 0;
+  if (HostFileSize(f.get(), size)) {
+    out.resize(static_cast<size_t>(size) + 1);
+    size_t done = 0;
+    for (;;) {
+      if (done == out.size()) out.resize(out.size() * 2);
+      const size_t wanted = out.size() - done;
+      const int64_t got = HostReadAt(f.get(), done, out.data() + done, wanted);
+      if (got < 0) return false;
+      done += static_cast<size_t>(got);
+      // The end: nothing more, or less than asked once the size it had is read.
+      if (got == 0 || (static_cast<size_t>(got) < wanted && done >= size)) break;
+    }
+    out.resize(done);
+    return true;
+  }
   uint8_t buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) out.insert(out.end(), buffer, buffer + n);
   return !std::ferror(f.get());
 }
 
-bool FileExists(const std::string& composed) { return Exists(HostPath(composed)); }
+bool FileExists(const std::string& composed) {
+  // One stat when the path exists as written; only a miss repairs letter case.
+  std::string host = composed;
+  std::replace(host.begin(), host.end(), '\\', '/');
+  if (!host.empty() && Exists(host)) return true;
+  const std::string repaired = HostPath(composed);
+  return repaired != host && Exists(repaired);
+}
 
 bool RemoveFile(const std::string& composed) { return HostRemove(HostPath(composed)); }
 

@@ -174,6 +174,16 @@ std::string ReadProfileString(const char* section, const char* key, const char* 
   return std::string(buffer.data(), n);
 }
 
+std::string ReadProfileStringOnce(const char* section, const char* key, const char* defaultText, size_t size,
+                                  const std::string& path) {
+  ParsedFile parsed;
+  if (std::vector<uint8_t> bytes; ReadFileBytes(path, bytes)) Parse(bytes, parsed);
+  const std::string* value = Find(parsed, section, key);
+  std::string text = value ? *value : std::string(defaultText ? defaultText : "");
+  text.resize(std::min(text.size(), size == 0 ? 0 : size - 1));
+  return text;
+}
+
 int ParseDecimal(const char* text) {
   if (!text) return 0;
   const char* p = text;

@@ -19,6 +19,12 @@ size_t GetPrivateProfileString(const char* section, const char* key, const char*
 std::string ReadProfileString(const char* section, const char* key, const char* defaultText, size_t size,
                               const std::string& path);
 
+// The same, read afresh and not kept: for a file looked at once, such as each
+// of hundreds of campaigns' System.ini when the library opens, which would
+// only push the game's own files out of the cache.
+std::string ReadProfileStringOnce(const char* section, const char* key, const char* defaultText, size_t size,
+                                  const std::string& path);
+
 // The standard decimal conversion: leading blanks, an optional sign, leading
 // digits; anything else (or nothing) reads as 0. Saturates instead of overflowing.
 int ParseDecimal(const char* text);

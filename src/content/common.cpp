@@ -13,21 +13,38 @@ namespace tessera::content {
 
 namespace fs = std::filesystem;
 
-bool ReadHostFile(const std::string& path, Bytes& out) {
-  const fs::path file = HostFsPath(path);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return false;
-  // One read of the size the file has; a file that grows meanwhile is read on
-  // to its end, one that shrinks gives what is there.
-  const uintmax_t size = fs::file_size(file, ec);
-  out.resize(ec ? 0 : static_cast<size_t>(size));
-  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  out.resize(static_cast<size_t>(in.gcount()));
-  if (in.eof()) return !in.bad();
-  out.insert(out.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+bool ReadHostFile(const std::string& path, Bytes& out, uint64_t maxBytes) {
+  // One open, one size, then positioned reads: a library of hundreds of
+  // campaigns reads a small file from each. A file that grows meanwhile is
+  // read on to its end (within the limit), one that shrinks gives what is there.
+  out.clear();
+  std::FILE* file = HostOpen(path, "rb");
+  if (!file) return false;
+  uint64_t size = 0;
+  bool ok = HostFileSize(file, size) && size <= maxBytes;
+  if (ok) {
+    out.resize(static_cast<size_t>(size) + 1);  // one byte more: the end is seen in the same read
+    size_t done = 0;
+    for (;;) {
+      if (done == out.size()) {
+        if (out.size() > maxBytes) {
+          ok = false;
+          break;
+        }
+        out.resize(static_cast<size_t>(std::min<uint64_t>(maxBytes + 1, out.size() * 2)));
+      }
+      const size_t wanted = out.size() - done;
+      const int64_t got = HostReadAt(file, done, out.data() + done, wanted);
+      if (got < 0) ok = false;
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+      if (static_cast<size_t>(got) < wanted && done >= size) break;  // its end, as its size said
+    }
+    out.resize(done);
+  }
+  std::fclose(file);
+  if (!ok) out.clear();
+  return ok;
 }
 
 bool ReadHostFileRange(std::FILE* file, uint64_t position, uint64_t size, Bytes& out) {

@@ -24,7 +24,9 @@ inline void Put16(Bytes& out, uint16_t v) {
 }
 
 // Host file access (plain '/' paths). Writing creates the parent folders.
-bool ReadHostFile(const std::string& path, Bytes& out);
+// Reading fails for what is not a plain file, and for a file of more than
+// `maxBytes`.
+bool ReadHostFile(const std::string& path, Bytes& out, uint64_t maxBytes = UINT64_MAX >> 1);
 bool WriteHostFile(const std::string& path, const Bytes& bytes);
 bool WriteHostFile(const std::string& path, const std::string& text);
 bool MakeHostDirs(const std::string& path);

@@ -605,10 +605,7 @@ int CampaignLevelCount(const std::string& dir) { return LevelCount(dir); }
 
 bool ReadFolderManifest(const std::string& dir, Manifest& manifest) {
   Bytes bytes;
-  std::error_code ec;
-  const std::string path = dir + "/" + PACKAGE_MANIFEST;
-  if (fs::file_size(HostFsPath(path), ec) > PACKAGE_MAX_MANIFEST_BYTES || ec || !ReadHostFile(path, bytes))
-    return false;
+  if (!ReadHostFile(dir + "/" + PACKAGE_MANIFEST, bytes, PACKAGE_MAX_MANIFEST_BYTES)) return false;
   std::string ignored;
   return ParseManifest(std::string(bytes.begin(), bytes.end()), manifest, ignored);
 }

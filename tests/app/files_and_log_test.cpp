@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/engine_config.h"
 #include "app/files.h"
 #include "app/log.h"
@@ -8,6 +10,8 @@
 
 namespace tessera {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(HostPathTest, BackslashesBecomeSlashesAndCaseIsRepaired) {
   test::ScratchDir dir;
@@ -33,6 +37,26 @@ TEST(HostPathTest, RelativePathsResolveAgainstTheCurrentFolder) {
   ASSERT_TRUE(ReadFileBytes("SOUND\\CHANGEPIECE.WAV", bytes));
   EXPECT_EQ(bytes.size(), 3u);
   EXPECT_FALSE(ReadFileBytes("Sound\\Missing.wav", bytes));
+}
+
+TEST(HostPathTest, WholeFilesAreReadToTheirLastByteAndFoldersAreNotFiles) {
+  test::ScratchDir dir;
+  std::string big(200000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
+  dir.Write("empty.txt", "");
+  dir.Write("one.txt", "x");
+  dir.Write("big.bin", big);
+  fs::create_directories(fs::path(dir.path()) / "Folder.ini");
+  std::vector<uint8_t> bytes{1, 2, 3};
+  ASSERT_TRUE(ReadFileBytes(dir.path() + "\\empty.txt", bytes));
+  EXPECT_TRUE(bytes.empty());
+  ASSERT_TRUE(ReadFileBytes(dir.path() + "\\ONE.TXT", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "x");
+  ASSERT_TRUE(ReadFileBytes(dir.path() + "\\big.bin", bytes));
+  EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == big);
+  EXPECT_FALSE(ReadFileBytes(dir.path() + "\\Folder.ini", bytes));
+  EXPECT_TRUE(FileExists(dir.path() + "\\Folder.ini"));
+  EXPECT_FALSE(FileExists(dir.path() + "\\nothing.ini"));
 }
 
 TEST(AtomicWriteTest, ReplacesTheWholeFileAndLeavesNoTemporary) {

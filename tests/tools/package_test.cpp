@@ -93,6 +93,18 @@ TEST(Package, AMemberReadFromItsFileHoldsTheBytesCheckedBefore) {
   EXPECT_TRUE(empty.empty());
 }
 
+TEST(Package, AFolderManifestIsReadWithinItsLimitOnly) {
+  ScratchDir dir;
+  const std::string text = "[package]\r\nformat=1\r\nlevels=3\r\ntitle=Trip\r\nid=trip\r\n";
+  dir.Write("fits/tessera-package.ini", text + std::string(content::PACKAGE_MAX_MANIFEST_BYTES - text.size(), ';'));
+  dir.Write("over/tessera-package.ini", text + std::string(content::PACKAGE_MAX_MANIFEST_BYTES - text.size() + 1, ';'));
+  content::Manifest manifest;
+  EXPECT_TRUE(content::ReadFolderManifest(dir / "fits", manifest));
+  EXPECT_EQ(manifest.title, "Trip");
+  EXPECT_FALSE(content::ReadFolderManifest(dir / "over", manifest));
+  EXPECT_FALSE(content::ReadFolderManifest(dir / "missing", manifest));
+}
+
 TEST(Package, UnpackGivesBackEveryFileButTheSaves) {
   ScratchDir dir;
   const RunResult r = RunTool("unpack " + Quote(PackedDemo()) + " " + Quote(dir / "demo"));

@@ -15,8 +15,15 @@ ssize_t ReadAtPosition(int fd, void* out, size_t size, uint64_t position) {
   }
 }
 
-int64_t ModifiedNs(const char*, const struct stat& st) {
-  return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+bool StatPath(const char* path, PathStat& out) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return false;
+  out.size = static_cast<uint64_t>(st.st_size);
+  out.id = static_cast<uint64_t>(st.st_ino);
+  out.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  out.folder = S_ISDIR(st.st_mode);
+  out.regular = S_ISREG(st.st_mode);
+  return true;
 }
 
 bool TakeFileLock(int handle, const std::string&) {

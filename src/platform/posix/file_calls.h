@@ -15,9 +15,16 @@ namespace tessera {
 // pread): the count read, 0 at or past the end, -1 on an error.
 ssize_t ReadAtPosition(int fd, void* out, size_t size, uint64_t position);
 
-// The modification time, in nanoseconds, of the file `st` describes, which
-// stat() found at `path`.
-int64_t ModifiedNs(const char* path, const struct stat& st);
+// What stat() tells of the file at `path`: its size, kind and number, and its
+// modification time in nanoseconds; false when there is none.
+struct PathStat {
+  uint64_t size = 0;
+  uint64_t id = 0;
+  int64_t mtimeNs = 0;
+  bool folder = false;
+  bool regular = false;
+};
+bool StatPath(const char* path, PathStat& out);
 
 // Takes the exclusive lock of HostFileLock on the open file `handle` (made at
 // `path`), waiting for the process holding it; false when it cannot be taken.

@@ -17,13 +17,13 @@ namespace tessera {
 
 bool HostStat(const std::string& path, HostFileInfo& info) {
   AwaitArrival(path);
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return false;
-  info.size = static_cast<uint64_t>(st.st_size);
-  info.mtimeNs = ModifiedNs(path.c_str(), st);
-  info.id = static_cast<uint64_t>(st.st_ino);
-  info.folder = S_ISDIR(st.st_mode);
-  info.regular = S_ISREG(st.st_mode);
+  PathStat st;
+  if (!StatPath(path.c_str(), st)) return false;
+  info.size = st.size;
+  info.mtimeNs = st.mtimeNs;
+  info.id = st.id;
+  info.folder = st.folder;
+  info.regular = st.regular;
   return true;
 }
 

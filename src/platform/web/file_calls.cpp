@@ -37,26 +37,48 @@ ssize_t ReadAtPosition(int fd, void* out, size_t size, uint64_t position) {
 namespace {
 
 // clang-format off
-// The modification time in whole seconds and the nanoseconds after them, as
-// Node.js reads it from the disk, or as the page's file system keeps it
-// (milliseconds); false when neither can tell.
-EM_JS(bool, web_modified, (const char* path, double* seconds, int32_t* nanoseconds), {
-  try {
-    const name = UTF8ToString(path);
-    if (ENVIRONMENT_IS_NODE) {
-      const ns = require("fs").statSync(name, {bigint: true}).mtimeNs;
-      const billion = BigInt(1000000000);
-      HEAPF64[seconds >> 3] = Number(ns / billion);
-      HEAP32[nanoseconds >> 2] = Number(ns % billion);
-      return true;
+// One stat of the path, as Node.js reads it from the disk (the modification
+// time to the nanosecond) or as the page's file system keeps it (to the
+// millisecond): size, number, seconds and nanoseconds of the modification time
+// and the kind (1 a folder, 2 a plain file, 0 another) in `out`; false when
+// there is nothing at the path. Emscripten's own stat() gives whole seconds
+// only, which would hide a file rewritten within the second (the same size)
+// from everything that looks for changes by the time, and under Node.js a
+// second stat for the time doubled the cost of every check that a file is
+// unchanged.
+EM_JS(bool, web_stat, (const char* path, double* out), {
+  const name = UTF8ToString(path);
+  const kind = (mode) => ((mode & 61440) === 16384 ? 1 : (mode & 61440) === 32768 ? 2 : 0);
+  if (ENVIRONMENT_IS_NODE) {
+    const fs = Module.nodeFs || (Module.nodeFs = require("fs"));
+    let st;
+    try {
+      st = fs.statSync(name, {bigint: true, throwIfNoEntry: false});
+    } catch (e) {
+      return false;
     }
-    const ms = FS.stat(name).mtime.getTime();
-    HEAPF64[seconds >> 3] = Math.floor(ms / 1000);
-    HEAP32[nanoseconds >> 2] = (ms % 1000) * 1000000;
+    if (!st) return false;
+    const billion = BigInt(1000000000);
+    HEAPF64[out >> 3] = Number(st.size);
+    HEAPF64[(out >> 3) + 1] = Number(st.ino);
+    HEAPF64[(out >> 3) + 2] = Number(st.mtimeNs / billion);
+    HEAPF64[(out >> 3) + 3] = Number(st.mtimeNs % billion);
+    HEAPF64[(out >> 3) + 4] = kind(Number(st.mode));
     return true;
+  }
+  let st;
+  try {
+    st = FS.stat(name);
   } catch (e) {
     return false;
   }
+  const ms = st.mtime.getTime();
+  HEAPF64[out >> 3] = st.size;
+  HEAPF64[(out >> 3) + 1] = st.ino;
+  HEAPF64[(out >> 3) + 2] = Math.floor(ms / 1000);
+  HEAPF64[(out >> 3) + 3] = (ms % 1000) * 1000000;
+  HEAPF64[(out >> 3) + 4] = kind(st.mode);
+  return true;
 });
 // Node.js has no flock() and Emscripten's does nothing: the lock is a folder
 // beside the file, made by one process at a time (mkdir either makes it or
@@ -111,14 +133,15 @@ bool TakeFileLock(int handle, const std::string& path) { return web_take_lock(ha
 
 void ReleaseFileLock(int handle) { web_release_lock(handle); }
 
-// Emscripten's stat() gives whole seconds only, which would hide a file
-// rewritten within the second (the same size) from everything that looks for
-// changes by the time: the time is asked of the file system itself.
-int64_t ModifiedNs(const char* path, const struct stat& st) {
-  double seconds = 0;
-  int32_t nanoseconds = 0;
-  if (!web_modified(path, &seconds, &nanoseconds)) return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000;
-  return static_cast<int64_t>(seconds) * 1000000000 + nanoseconds;
+bool StatPath(const char* path, PathStat& out) {
+  double values[5];
+  if (!web_stat(path, values)) return false;
+  out.size = static_cast<uint64_t>(values[0]);
+  out.id = static_cast<uint64_t>(values[1]);
+  out.mtimeNs = static_cast<int64_t>(values[2]) * 1000000000 + static_cast<int64_t>(values[3]);
+  out.folder = values[4] == 1;
+  out.regular = values[4] == 2;
+  return true;
 }
 
 // The page keeps the player's folders in IndexedDB: it copies them there when

@@ -12,6 +12,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 #include "app/engine_config.h"
 #include "app/files.h"
@@ -74,7 +77,7 @@ void ConvertRow(const uint8_t* src, uint16_t* out, int width, const ChannelTable
     out[x] = static_cast<uint16_t>(t.red[src[2]] | t.green[src[1]] | t.blue[src[0]]);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__) || defined(__i386__) || defined(__wasm_simd128__)
 // Byte shuffles that spread eight pixels into 16-bit lanes of one channel:
 // pixels 0-4 come from bytes 0-15 of the row ("low"), pixels 5-7 from bytes
 // 8-23 ("high"); -1 zeroes a byte. In order: blue, green, red, each low then high.
@@ -86,6 +89,9 @@ alignas(16) constexpr int8_t CHANNEL_SHUFFLES[6][16] = {
     {2, -1, 5, -1, 8, -1, 11, -1, 14, -1, -1, -1, -1, -1, -1, -1},
     {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 9, -1, 12, -1, 15, -1},
 };
+#endif
+
+#if defined(__x86_64__) || defined(__i386__)
 
 // Level pictures are 24-bit and loaded by the megabyte at every level start, so
 // their rows are converted eight pixels at a time: byte shuffles spread the
@@ -177,10 +183,49 @@ bool HasAvx2() {
 }
 #endif
 
+#if defined(__wasm_simd128__)
+// The same eight pixels at a time with WebAssembly's 128-bit vectors (the
+// browser build). A swizzle zeroes the lanes whose index is out of range, as
+// the byte shuffle zeroes those with the top bit set; a vector shift takes its
+// count modulo 16 where the x86 one gives zero from 16 on, so such a count
+// gives zero here too.
+v128_t ShiftDown(v128_t v, int32_t n) {
+  return static_cast<uint32_t>(n) < 16 ? wasm_u16x8_shr(v, static_cast<uint32_t>(n)) : wasm_i16x8_splat(0);
+}
+v128_t ShiftUp(v128_t v, int32_t n) {
+  return static_cast<uint32_t>(n) < 16 ? wasm_i16x8_shl(v, static_cast<uint32_t>(n)) : wasm_i16x8_splat(0);
+}
+
+void ConvertRow24Simd128(const uint8_t* src, uint16_t* out, int width, const ChannelTables& t) {
+  const PixelFormatRecord& f = PixelFormat;
+  const v128_t redMask = wasm_i16x8_splat(static_cast<int16_t>(f.red.mask));
+  const v128_t greenMask = wasm_i16x8_splat(static_cast<int16_t>(f.green.mask));
+  const v128_t blueMask = wasm_i16x8_splat(static_cast<int16_t>(f.blue.mask));
+  const v128_t blueLow = wasm_v128_load(CHANNEL_SHUFFLES[0]), blueHigh = wasm_v128_load(CHANNEL_SHUFFLES[1]);
+  const v128_t greenLow = wasm_v128_load(CHANNEL_SHUFFLES[2]), greenHigh = wasm_v128_load(CHANNEL_SHUFFLES[3]);
+  const v128_t redLow = wasm_v128_load(CHANNEL_SHUFFLES[4]), redHigh = wasm_v128_load(CHANNEL_SHUFFLES[5]);
+  int x = 0;
+  for (; x + 8 <= width; x += 8, src += 24) {
+    const v128_t low = wasm_v128_load(src);
+    const v128_t high = wasm_v128_load(src + 8);
+    const v128_t b = wasm_v128_or(wasm_i8x16_swizzle(low, blueLow), wasm_i8x16_swizzle(high, blueHigh));
+    const v128_t g = wasm_v128_or(wasm_i8x16_swizzle(low, greenLow), wasm_i8x16_swizzle(high, greenHigh));
+    const v128_t r = wasm_v128_or(wasm_i8x16_swizzle(low, redLow), wasm_i8x16_swizzle(high, redHigh));
+    const v128_t redTerm = wasm_v128_and(ShiftUp(ShiftDown(r, 2 + f.red.narrow), f.red.shift), redMask);
+    const v128_t greenTerm = wasm_v128_and(ShiftUp(ShiftDown(g, 2 + f.green.narrow), f.green.shift), greenMask);
+    const v128_t blueTerm = wasm_v128_and(ShiftDown(b, 2 + f.blue.narrow), blueMask);
+    wasm_v128_store(out + x, wasm_v128_or(wasm_v128_or(redTerm, greenTerm), blueTerm));
+  }
+  ConvertRow<3>(src, out + x, width - x, t);
+}
+#endif
+
 void ConvertRow24(const uint8_t* src, uint16_t* out, int width, const ChannelTables& t) {
 #if defined(__x86_64__) || defined(__i386__)
   if (HasAvx2()) return ConvertRow24Avx2(src, out, width, t);
   if (HasSsse3()) return ConvertRow24Ssse3(src, out, width, t);
+#elif defined(__wasm_simd128__)
+  return ConvertRow24Simd128(src, out, width, t);
 #endif
   ConvertRow<3>(src, out, width, t);
 }

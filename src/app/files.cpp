@@ -70,24 +70,9 @@ bool ReadFileBytes(const std::string& composed, std::vector<uint8_t>& out) {
   out.clear();
   FilePtr f = OpenFile(composed, "rb");
   if (!f) return false;
-  // Its size, then positioned reads of it (one byte more, so the end is seen
-  // in the same read); a file that grows meanwhile is read on to its end.
-  uint64_t size = 0;
-  if (HostFileSize(f.get(), size)) {
-    out.resize(static_cast<size_t>(size) + 1);
-    size_t done = 0;
-    for (;;) {
-      if (done == out.size()) out.resize(out.size() * 2);
-      const size_t wanted = out.size() - done;
-      const int64_t got = HostReadAt(f.get(), done, out.data() + done, wanted);
-      if (got < 0) return false;
-      done += static_cast<size_t>(got);
-      // The end: nothing more, or less than asked once the size it had is read.
-      if (got == 0 || (static_cast<size_t>(got) < wanted && done >= size)) break;
-    }
-    out.resize(done);
-    return true;
-  }
+  if (HostReadWhole(f.get(), out, UINT64_MAX >> 1)) return true;
+  // Not a plain file (a pipe): read as a stream.
+  out.clear();
   uint8_t buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) out.insert(out.end(), buffer, buffer + n);

@@ -14,36 +14,13 @@ namespace tessera::content {
 namespace fs = std::filesystem;
 
 bool ReadHostFile(const std::string& path, Bytes& out, uint64_t maxBytes) {
-  // One open, one size, then positioned reads: a library of hundreds of
-  // campaigns reads a small file from each. A file that grows meanwhile is
-  // read on to its end (within the limit), one that shrinks gives what is there.
+  // One open, one size, one positioned read: a library of hundreds of
+  // campaigns reads a small file from each.
   out.clear();
   std::FILE* file = HostOpen(path, "rb");
   if (!file) return false;
-  uint64_t size = 0;
-  bool ok = HostFileSize(file, size) && size <= maxBytes;
-  if (ok) {
-    out.resize(static_cast<size_t>(size) + 1);  // one byte more: the end is seen in the same read
-    size_t done = 0;
-    for (;;) {
-      if (done == out.size()) {
-        if (out.size() > maxBytes) {
-          ok = false;
-          break;
-        }
-        out.resize(static_cast<size_t>(std::min<uint64_t>(maxBytes + 1, out.size() * 2)));
-      }
-      const size_t wanted = out.size() - done;
-      const int64_t got = HostReadAt(file, done, out.data() + done, wanted);
-      if (got < 0) ok = false;
-      if (got <= 0) break;
-      done += static_cast<size_t>(got);
-      if (static_cast<size_t>(got) < wanted && done >= size) break;  // its end, as its size said
-    }
-    out.resize(done);
-  }
+  const bool ok = HostReadWhole(file, out, maxBytes);
   std::fclose(file);
-  if (!ok) out.clear();
   return ok;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tessera {
 
@@ -59,6 +60,12 @@ bool HostFileSize(std::FILE* file, uint64_t& size);
 // through the stream's buffer (one system call); the count read (0 at the
 // end), -1 on an error.
 int64_t HostReadAt(std::FILE* file, uint64_t position, void* out, size_t size);
+// The whole of an open plain file: its size, then positioned reads (one byte
+// more than the size, so the end is seen in the same read). A file that grows
+// meanwhile is read on to its end, one that shrinks gives what is there; false
+// (and nothing in `out`) for what is not a plain file, a read error, or more
+// than `maxBytes`.
+bool HostReadWhole(std::FILE* file, std::vector<uint8_t>& out, uint64_t maxBytes);
 
 // An exclusive lock on a file (created when missing) shared by processes, held
 // for the life of the object; waits for the process holding it. The system

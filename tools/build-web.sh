@@ -81,12 +81,13 @@ packager=(python3 /usr/share/emscripten/tools/file_packager.py)
 demos=$(mktemp -d)
 trap 'rm -rf "$demos"' EXIT
 # Each campaign comes in three packages: what the game needs up to its first
-# picture (settings, the start logos, sounds), fetched before the game starts;
-# what it needs next (the opening movie, the menu pictures), fetched first
-# while the player looks at the logos, which stay until a click; and the rest
-# (the levels' pictures, the talk heads, music, later movies), fetched behind
-# it. The game waits for a file of the last two that it asks for before it
-# arrived. NAME-later.json lists them: {"opening": [...], "later": [...]}.
+# picture (settings, the start logos, the menus' sounds), fetched before the
+# game starts; what it needs next (the opening movie, the menu pictures),
+# fetched first while the player looks at the logos, which stay until a click;
+# and the rest (the levels' pictures, the talk heads, music, later movies, the
+# sounds only a level makes), fetched behind it. The game waits for a file of
+# the last two that it asks for before it arrived. NAME-later.json lists them:
+# {"opening": [...], "later": [...]}.
 package_campaign() {  # folder, name
   local folder=$1 name=$2 parts part
   local mount=/usr/share/tessera/campaigns/$name
@@ -94,7 +95,9 @@ package_campaign() {  # folder, name
   (cd "$folder" && find . -type f \( -ipath './movie/begin.avi' -o -iname menu.dat \) -print) | sed 's|^\./||' |
     sort >"$parts/opening.list"
   (cd "$folder" && find . -type f \( -iname picture.dat -o -iname head.dat -o -ipath './music/*' \
-      -o \( -ipath './movie/*' ! -iname begin.avi \) \) -print) | sed 's|^\./||' | sort >"$parts/later.list"
+      -o \( -ipath './movie/*' ! -iname begin.avi \) -o -ipath './sound/changepiece.wav' \
+      -o -ipath './sound/stoneexplode*.wav' -o -ipath './sound/lasttime.wav' -o -ipath './sound/timeout.wav' \
+      -o -ipath './sound/touchspider.wav' \) -print) | sed 's|^\./||' | sort >"$parts/later.list"
   for part in opening later; do
     mkdir -p "$parts/$part"
     while read -r file; do

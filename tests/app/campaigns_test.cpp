@@ -35,6 +35,22 @@ TEST(CampaignSearchTest, PlacesGoInOrderAndEachGameIsFoundOnce) {
   EXPECT_TRUE(FindCampaigns({dir / "nowhere", dir / "parent/notes"}).empty());
 }
 
+TEST(CampaignSearchTest, APlaceReachedThroughALinkListsItsGamesUnderTheirRealFolders) {
+  test::ScratchDir dir;
+  dir.Write("real/eta/System.ini", "");
+  dir.Write("real/zeta/Script.dat", "");
+  std::error_code linkError;
+  fs::create_directory_symlink(dir / "real", dir / "linked", linkError);
+  if (linkError) GTEST_SKIP() << "no folder links here: " << linkError.message();
+  // Found through the link first, then in the real place: each game once, as
+  // the real folder it is.
+  const std::vector<Campaign> found = FindCampaigns({dir / "linked", dir / "real"});
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].folder, fs::canonical(fs::path(dir / "real/eta")));
+  EXPECT_EQ(found[1].folder, fs::canonical(fs::path(dir / "real/zeta")));
+  EXPECT_EQ(found[1].name, "zeta");
+}
+
 TEST(CampaignSearchTest, ChoiceRules) {
   test::ScratchDir dir;
   const std::vector<Campaign> three = {{"demo", dir / "a/demo"}, {"trip", dir / "b/trip"}, {"demo", dir / "c/demo"}};

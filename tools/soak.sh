@@ -25,23 +25,42 @@ demo="$work/english"
 # Every choice of the widest selection is one branch.
 branches=$(grep -a -o 'SelectionTalkNum=[0-9]*' "$demo/Script.dat" | cut -d= -f2 | sort -n | tail -1)
 [ -n "$branches" ] && [ "$branches" -gt 0 ] || branches=1
-for ((choice = 0; choice < branches; choice++)); do
-  cp -r "$demo" "$work/autoplay"
+# One run a core at a time (SOAK_JOBS): each in its own copy of the demo, its
+# report kept in order; any failed run fails the soak.
+autoplay() {
+  local choice=$1 dir="$work/autoplay-$1" levels start
+  cp -r "$demo" "$dir"
   start=$(date +%s%N)
-  "$build/tessera" --headless --autoplay --choice "$choice" --workdir "$work/autoplay" \
-    --trace "$work/autoplay.trace" --max-ms 7200000
-  levels=$(grep -c ' state 1 9 ' "$work/autoplay.trace" || true)
-  grep -q ' state 2 10 GameEnd' "$work/autoplay.trace"
+  "$build/tessera" --headless --autoplay --choice "$choice" --workdir "$dir" \
+    --trace "$dir.trace" --max-ms 7200000
+  levels=$(grep -c ' state 1 9 ' "$dir.trace" || true)
+  grep -q ' state 2 10 GameEnd' "$dir.trace" || { echo "autoplay choice $choice: GameEnd not reached"; return 1; }
   printf 'autoplay choice %d: %d levels played to GameEnd in %d ms of real time\n' "$choice" "$levels" \
     $(( ($(date +%s%N) - start) / 1000000 ))
-  rm -rf "$work/autoplay"
-done
-
-for seed in "${seeds[@]}"; do
-  cp -r "$demo" "$work/monkey"
-  "$build/tessera" --headless --monkey "$seed" --workdir "$work/monkey" --trace "$work/monkey.trace" \
+  rm -rf "$dir"
+}
+monkey() {
+  local seed=$1 dir="$work/monkey-$1" states
+  cp -r "$demo" "$dir"
+  "$build/tessera" --headless --monkey "$seed" --workdir "$dir" --trace "$dir.trace" \
     --max-ms $((minutes * 60000))
-  states=$(awk '$2 == "state" { print $4 }' "$work/monkey.trace" | sort -un | tr '\n' ' ')
+  states=$(awk '$2 == "state" { print $4 }' "$dir.trace" | sort -un | tr '\n' ' ')
   echo "monkey seed $seed: $minutes virtual minutes, states visited: $states"
-  rm -rf "$work/monkey"
+  rm -rf "$dir"
+}
+runs=()
+for ((choice = 0; choice < branches; choice++)); do runs+=("autoplay $choice"); done
+for seed in "${seeds[@]}"; do runs+=("monkey $seed"); done
+jobs=${SOAK_JOBS:-$(nproc)}
+pids=()
+for i in "${!runs[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  ( set -e; ${runs[$i]} ) >"$work/run-$i.log" 2>&1 &
+  pids+=($!)
 done
+failed=0
+for i in "${!runs[@]}"; do
+  wait "${pids[$i]}" || { failed=1; echo "FAILED: ${runs[$i]}"; }
+  cat "$work/run-$i.log"
+done
+exit $failed

@@ -20,6 +20,9 @@ if [ "$(dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -c 'i
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${packages[@]}"
 fi
+# --packages: only that (CI installs them first and builds the libraries in
+# the background).
+[ "${1:-}" != --packages ] || exit 0
 # Debian's emcc finds its JavaScript helpers (acorn) in Debian's node folder,
 # which a Node.js from elsewhere does not search.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}

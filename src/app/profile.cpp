@@ -87,9 +87,10 @@ std::unordered_map<std::string, ParsedFile>& Cache() {
 
 // The menus look their captions up on every frame and each lookup must see the
 // file as it is now. Rather than a stat per lookup, the folders of the files
-// read are watched for changes where the system can (Linux's inotify): while a
-// folder reports nothing, its files are as they were. Elsewhere, or when a
-// watch cannot be had, every lookup stats its file.
+// read are watched for changes where the system can (Linux's inotify; in the
+// web build, the count of the program's own file calls that change files):
+// while a folder reports nothing, its files are as they were. Elsewhere, or
+// when a watch cannot be had, every lookup stats its file.
 FolderWatch& Watch() {
   static FolderWatch watch;
   return watch;

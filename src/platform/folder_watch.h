@@ -2,7 +2,8 @@
 // Change reports of the folders of files read: while a watched folder reports
 // nothing, its files are as they were. Where the system gives no such reports
 // (or no watch can be had), Watch says so and callers look at the files
-// themselves. One implementation per system (platform/posix, platform/windows).
+// themselves. One implementation per system (platform/posix, platform/windows,
+// platform/web).
 #include <memory>
 #include <string>
 

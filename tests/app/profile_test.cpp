@@ -7,6 +7,10 @@
 
 #include "support/test_support.h"
 
+#if defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+#endif
+
 namespace tessera {
 namespace {
 
@@ -98,6 +102,21 @@ TEST_F(ProfileTest, ChangesOfEveryKindAreSeenByTheNextLookup) {
     }
   }
 }
+
+#if defined(__EMSCRIPTEN__)
+// Under Node.js another program can change the disk without a word to this
+// one: its change is seen within a twentieth of a second.
+TEST_F(ProfileTest, AChangeByAnotherProgramIsSeenSoon) {
+  std::string p = Write("[a]\nk=0\n");
+  EXPECT_EQ(Read(p, "a", "k"), "0");
+  const std::string file = dir / "sub/Test.ini";
+  EM_ASM({ require("fs").writeFileSync(UTF8ToString($0), "[a]\nk=1\n"); }, file.c_str());
+  const double until = emscripten_get_now() + 60;
+  while (emscripten_get_now() < until) {
+  }
+  EXPECT_EQ(Read(p, "a", "k"), "1");
+}
+#endif
 
 TEST_F(ProfileTest, PathComponentsMatchWithoutRegardToCase) {
   dir.Write("Script/ScriptEntry.txt", "[Level00]\nLevelName=One\n");

@@ -48,6 +48,7 @@ EM_JS(int, web_run_shell, (const char* command), {
   const child = require("child_process");
   const result = child.spawnSync("/bin/sh", ["-c", UTF8ToString(command) + " 2>&1"],
                                  {stdio: ["ignore", "pipe", "inherit"], maxBuffer: 1 << 30});
+  if (Module.webFilesChanged) Module.webFilesChanged();  // the command may have changed files
   if (result.error) return -1;
   Module.webShellOutput = result.stdout;
   if (result.signal) return 128 + (require("os").constants.signals[result.signal] || 0);

@@ -83,25 +83,26 @@ cp packaging/web/index.html packaging/web/page.js build/wasm-page/page/tessera.j
 packager=(python3 /usr/share/emscripten/tools/file_packager.py)
 demos=$(mktemp -d)
 trap 'rm -rf "$demos"' EXIT
-# Each campaign comes in three packages: what the game needs up to its first
+# Each campaign comes in four packages: what the game needs up to its first
 # picture (settings, the start logos, the menus' sounds), fetched before the
-# game starts; what it needs next (the opening movie, the menu pictures),
-# fetched first while the player looks at the logos, which stay until a click;
-# and the rest (the levels' pictures, the talk heads, music, later movies, the
-# sounds only a level makes), fetched behind it. The game waits for a file of
-# the last two that it asks for before it arrived. NAME-later.json lists them:
-# {"opening": [...], "later": [...]}.
+# game starts; the menu pictures, fetched first while the player looks at the
+# logos, which stay until a click; the opening movie, which the player may
+# skip before it arrived as while it plays; and the rest (the levels'
+# pictures, the talk heads, music, later movies, the sounds only a level
+# makes), fetched behind them. The game waits for a file of the last three
+# that it asks for before it arrived. NAME-later.json lists them:
+# {"menu": [...], "opening": [...], "later": [...]}.
 package_campaign() {  # folder, name
   local folder=$1 name=$2 parts part
   local mount=/usr/share/tessera/campaigns/$name
   parts=$(mktemp -d)
-  (cd "$folder" && find . -type f \( -ipath './movie/begin.avi' -o -iname menu.dat \) -print) | sed 's|^\./||' |
-    sort >"$parts/opening.list"
+  (cd "$folder" && find . -type f -iname menu.dat -print) | sed 's|^\./||' | sort >"$parts/menu.list"
+  (cd "$folder" && find . -type f -ipath './movie/begin.avi' -print) | sed 's|^\./||' | sort >"$parts/opening.list"
   (cd "$folder" && find . -type f \( -iname picture.dat -o -iname head.dat -o -ipath './music/*' \
       -o \( -ipath './movie/*' ! -iname begin.avi \) -o -ipath './sound/changepiece.wav' \
       -o -ipath './sound/stoneexplode*.wav' -o -ipath './sound/lasttime.wav' -o -ipath './sound/timeout.wav' \
       -o -ipath './sound/touchspider.wav' \) -print) | sed 's|^\./||' | sort >"$parts/later.list"
-  for part in opening later; do
+  for part in menu opening later; do
     mkdir -p "$parts/$part"
     while read -r file; do
       mkdir -p "$parts/$part/$(dirname "$file")"
@@ -110,13 +111,13 @@ package_campaign() {  # folder, name
   done
   # Installed campaigns: saves go to the player's folder, kept in IndexedDB.
   "${packager[@]}" "$site/data/$name.data" --preload "$folder@$mount" --js-output="$site/data/$name.js" >/dev/null
-  for part in opening later; do
+  for part in menu opening later; do
     "${packager[@]}" "$site/data/$name-$part.data" --preload "$parts/$part@$mount" \
       --js-output="$site/data/$name-$part.js" >/dev/null
   done
   python3 -c 'import json, sys
 print(json.dumps({part: [sys.argv[1] + "/" + l.strip() for l in open(sys.argv[2] + "/" + part + ".list") if l.strip()]
-                  for part in ("opening", "later")}))' "$mount" "$parts" >"$site/data/$name-later.json"
+                  for part in ("menu", "opening", "later")}))' "$mount" "$parts" >"$site/data/$name-later.json"
   rm -rf "$parts"
 }
 for language in english chinese-simplified chinese-traditional; do
@@ -170,16 +171,19 @@ fi
 log "$site: $(find "$site" -type f | wc -l) files, $(du -sk "$site" | cut -f1) KiB; tessera.wasm $(gzip -9c "$site/tessera.wasm" | wc -c) bytes gzipped"
 # What a player's browser fetches, gzipped as a server sends it: before the
 # game's first picture (the page, the program, the font's first part, the
-# campaign's first package), before the start menu (and the opening package)
-# and in all (without the whole font, fetched only when needed).
+# campaign's first package), before the start menu (and the menu pictures) for
+# a player who skips the opening movie and for one who watches it, and in all
+# (without the whole font, fetched only when needed).
 gz() { local n=0 f; for f in "$@"; do n=$((n + $(gzip -6c "$site/$f" | wc -c))); done; echo $n; }
 first=(index.html page.js tessera.js tessera.wasm data/font-part.js data/font-part.data)
 for language in english chinese-simplified chinese-traditional; do
   name=demo-$language
   files=("${first[@]}" "data/$name.js" "data/$name.data" "data/$name-later.json")
+  menu=("data/$name-menu.js" "data/$name-menu.data")
   opening=("data/$name-opening.js" "data/$name-opening.data")
-  log "$name: $(gz "${files[@]}") bytes gzipped before the first picture, $(gz "${files[@]}" "${opening[@]}")" \
-    "before the start menu, $(gz "${files[@]}" "${opening[@]}" "data/$name-later.js" "data/$name-later.data") in all"
+  log "$name: $(gz "${files[@]}") bytes gzipped before the first picture, $(gz "${files[@]}" "${menu[@]}")" \
+    "before the start menu ($(gz "${files[@]}" "${menu[@]}" "${opening[@]}") with the opening movie)," \
+    "$(gz "${files[@]}" "${menu[@]}" "${opening[@]}" "data/$name-later.js" "data/$name-later.data") in all"
 done
 
 # The unit suite (run by tools/check-web.sh).

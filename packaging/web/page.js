@@ -587,7 +587,7 @@
   async function play(campaign) {
     $("choices").textContent = "";
     resumeAudio();
-    let later = {opening: [], later: []};
+    let later = {menu: [], opening: [], later: []};
     try {
       // The game's text is drawn from the font's first part, with the
       // characters of the campaigns offered; the whole font (9 MB) is fetched
@@ -604,11 +604,12 @@
       return;
     }
     console.log("tessera: " + loadedBytes + " bytes fetched before the game started");
-    // The campaign's other files come while the game runs: first the opening
-    // movie and the menu pictures (while the start logos wait for a click),
-    // then the levels' pictures, heads, music and later movies (while the
-    // start menu shows). The game waits for one it asks for before it arrived.
-    Module.tesseraArriving = new Set([...later.opening, ...later.later].map((file) => file.toLowerCase()));
+    // The campaign's other files come while the game runs: first the menu
+    // pictures (while the start logos wait for a click), then the opening
+    // movie (which the player may skip before it arrived), then the levels'
+    // pictures, heads, music and later movies (while the start menu shows).
+    // The game waits for one it asks for before it arrived.
+    Module.tesseraArriving = new Set([...later.menu, ...later.opening, ...later.later].map((file) => file.toLowerCase()));
     Module.tesseraOnDemand = {[wholeFont]: () => {
       Module.tesseraArriving.add(wholeFont);
       loadPackage("fonts", null).then(() => Module.tesseraArriving.delete(wholeFont), (e) => {
@@ -619,8 +620,11 @@
     const arrived = (files) => () => {
       for (const file of files) Module.tesseraArriving.delete(file.toLowerCase());
     };
-    loadPackage(campaign.id + "-opening", null).then(arrived(later.opening)).then(() => {
+    loadPackage(campaign.id + "-menu", null).then(arrived(later.menu)).then(() => {
       console.log("tessera: " + loadedBytes + " bytes fetched before the start menu");
+      return loadPackage(campaign.id + "-opening", null);
+    }).then(arrived(later.opening)).then(() => {
+      console.log("tessera: " + loadedBytes + " bytes fetched with the opening movie");
       return loadPackage(campaign.id + "-later", null);
     }).then(arrived(later.later)).then(() => {
       console.log("tessera: " + loadedBytes + " bytes fetched in all");

@@ -1,6 +1,7 @@
 #include "media/movie.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "gfx/present.h"
 #include "media/sound.h"
 #include "platform/audio.h"
+#include "platform/file_system.h"
 #include "platform/movie.h"
 #include "platform/platform.h"
 
@@ -87,11 +89,31 @@ void Fail(const char* message) {
 
 }  // namespace
 
+namespace {
+
+// A movie still on its way (a web page brings a campaign's files while the game
+// runs) is waited for with the frames going on, so that the player can skip it
+// before it arrives as while it plays; false when the player did. Asked before
+// the path is mapped: mapping a path waits for its file.
+bool AwaitMovie(const char* fileName, bool skip) {
+  std::string path = fileName;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (!HostArriving(path)) return true;
+  std::fprintf(stderr, "waiting for %s to arrive\n", path.c_str());
+  do {
+    PumpFrame();
+    if (SkipRequested(skip)) return false;
+  } while (HostArriving(path));
+  return true;
+}
+
+}  // namespace
+
 void PlayMovie(const char* fileName, bool skip) {
   ClearFrameInput();
   if (!fileName) fileName = "";
   Trace("movie %s", fileName);
-  if (OpenMovie(fileName) == 1) RunMovie(skip);
+  if (AwaitMovie(fileName, skip) && OpenMovie(fileName) == 1) RunMovie(skip);
   // The key or click that ended the movie is not for the next screen.
   ClearFrameInput();
 }

@@ -160,58 +160,117 @@ void DrawBackgroundAroundBoard(const Image* background, bool grid) {
   DrawImagePart(background, BackBuffer, 0, bottom, SCREEN_WIDTH, SCREEN_HEIGHT - bottom, 0, bottom);
 }
 
-// Each band of cells: the grid's two lines along its top, then every cell's
-// rows beside its grid line, then the cobwebs on what is not grid. The grid's
-// bottom line lies below the cells.
+// One cell at `at` (its top-left pixel; rows `stride` apart): its rows beside
+// its grid line, then its cobweb on what is not grid. Its top rows, under a
+// grid, are the grid's line along its band. A cell a stone covers is left as
+// it is: the stone is drawn over it.
 template <int A, bool Grid>
-void ComposeBoard(const BoardPlan& plan) {
-  constexpr int side = BOARD_PIXELS / A;
+void ComposeCell(const CellPixels& cell, const Image* web, uint16_t* at, size_t stride) {
   constexpr int under = Grid ? 2 : 0;  // rows and columns of each cell under its grid lines
+  if (!cell.top) return;
+  const uint32_t blackPair = PackRgb(0, 0, 0) * 0x10001u;
+  uint16_t* out = at + under * stride;
+  const uint16_t* src = cell.top + under * cell.stride;
+  for (int r = under; r < A; ++r, out += stride, src += cell.stride) {
+    if (Grid) std::memcpy(out, &blackPair, sizeof blackPair);
+    std::memcpy(out + under, src + under, (A - under) * sizeof(uint16_t));
+  }
+  if (cell.web && web->width > under)
+    for (int r = under; r < web->height; ++r)
+      CopyRowKeyed(web->Row(r) + under, at + r * stride + under, web->width - under, web->key);
+}
+
+// The whole board at `board` (the top-left pixel of its first row): each band
+// of cells, the grid's two lines along its top, then its cells, then the
+// grid's right-hand line beside them. The grid's bottom line lies below.
+template <int A, bool Grid>
+void ComposeBoard(const BoardPlan& plan, uint16_t* board, size_t stride) {
+  constexpr int side = BOARD_PIXELS / A;
+  constexpr int under = Grid ? 2 : 0;
   const uint16_t black = PackRgb(0, 0, 0);
   const uint32_t blackPair = black * 0x10001u;
-  uint16_t* band = BackBuffer + BOARD_TOP * SCREEN_WIDTH + BOARD_LEFT;
-  for (int b = 0; b < side; ++b, band += A * SCREEN_WIDTH) {
+  uint16_t* band = board;
+  for (int b = 0; b < side; ++b, band += A * stride) {
     if (Grid) {
       std::fill_n(band, BOARD_PIXELS + 2, black);
-      std::fill_n(band + SCREEN_WIDTH, BOARD_PIXELS + 2, black);
+      std::fill_n(band + stride, BOARD_PIXELS + 2, black);
     }
     const CellPixels* cells = &plan.cells[b * side];
-    for (int c = 0; c < side; ++c) {
-      const CellPixels& cell = cells[c];
-      if (!cell.top) continue;
-      uint16_t* out = band + under * SCREEN_WIDTH + c * A;
-      const uint16_t* src = cell.top + under * cell.stride;
-      for (int r = under; r < A; ++r, out += SCREEN_WIDTH, src += cell.stride) {
-        if (Grid) std::memcpy(out, &blackPair, sizeof blackPair);
-        std::memcpy(out + under, src + under, (A - under) * sizeof(uint16_t));
-      }
-      if (cell.web && plan.web->width > under) {
-        const Image* web = plan.web;
-        for (int r = under; r < web->height; ++r)
-          CopyRowKeyed(web->Row(r) + under, band + r * SCREEN_WIDTH + c * A + under, web->width - under, web->key);
-      }
-    }
+    for (int c = 0; c < side; ++c) ComposeCell<A, Grid>(cells[c], plan.web, band + c * A, stride);
     if (Grid)
-      for (int r = under; r < A; ++r) std::memcpy(band + r * SCREEN_WIDTH + BOARD_PIXELS, &blackPair, sizeof blackPair);
+      for (int r = under; r < A; ++r) std::memcpy(band + r * stride + BOARD_PIXELS, &blackPair, sizeof blackPair);
   }
 }
 
-template <int A>
-void ComposeBoard(const BoardPlan& plan, bool grid) {
-  if (grid)
-    ComposeBoard<A, true>(plan);
-  else
-    ComposeBoard<A, false>(plan);
-}
-
-void ComposeBoard(const BoardPlan& plan, bool grid) {
+// Calls f<A, Grid>() for the board's piece size and grid.
+template <class F>
+void WithBoardShape(bool grid, F&& f) {
+  auto withGrid = [&]<int A>() {
+    if (grid)
+      f.template operator()<A, true>();
+    else
+      f.template operator()<A, false>();
+  };
   switch (Board.SplitSize) {
-    case 25: ComposeBoard<25>(plan, grid); break;
-    case 50: ComposeBoard<50>(plan, grid); break;
-    default: ComposeBoard<100>(plan, grid); break;
+    case 25: withGrid.template operator()<25>(); break;
+    case 50: withGrid.template operator()<50>(); break;
+    default: withGrid.template operator()<100>(); break;
   }
-  if (grid) FillRect(BOARD_LEFT, BOARD_TOP + BOARD_PIXELS, BOARD_PIXELS, 2, 0, 0, 0, BackBuffer);
 }
+
+// The board as composed last, and what it was composed from. Most frames show
+// the board of the frame before (a click turns one piece; stones, spiders and
+// explosions are drawn over it afterwards): it is kept composed here, only the
+// cells whose piece, stone or cobweb changed composed again, and its rows are
+// copied whole into the frame. Pieces, stones and cobwebs change pictures only
+// with a new generation of pieces, which composes the whole board afresh.
+class ComposedBoard {
+ public:
+  void Draw(const BoardPlan& plan, const Image* background, bool grid) {
+    const size_t width = BOARD_PIXELS + (grid ? 2 : 0);
+    const Key key{Board.PiecesGeneration, Board.SplitSize, Board.CellCount, grid, background, background->Row(0),
+                  Board.CobwebPicture.get(), Board.StonePicture.get()};
+    const int count = Board.CellCount;
+    const int a = Board.SplitSize, side = Board.BoardSide;
+    if (!held_ || key != key_) {
+      pixels_.resize(BOARD_PIXELS * width);
+      WithBoardShape(grid, [&]<int A, bool Grid>() { ComposeBoard<A, Grid>(plan, pixels_.data(), width); });
+      key_ = key;
+      held_ = true;
+    } else {
+      WithBoardShape(grid, [&]<int A, bool Grid>() {
+        for (int cell = 0; cell < count; ++cell)
+          if (Board.CellLayer[cell] != layer_[cell] || Board.Stone[cell] != stone_[cell] ||
+              Board.Cobweb[cell] != cobweb_[cell])
+            ComposeCell<A, Grid>(plan.cells[cell], plan.web,
+                                 pixels_.data() + (cell / side) * a * width + (cell % side) * a, width);
+      });
+    }
+    std::copy(Board.CellLayer, Board.CellLayer + count, layer_.begin());
+    std::copy(Board.Stone, Board.Stone + count, stone_.begin());
+    std::copy(Board.Cobweb, Board.Cobweb + count, cobweb_.begin());
+    uint16_t* top = BackBuffer + BOARD_TOP * SCREEN_WIDTH + BOARD_LEFT;
+    for (int y = 0; y < BOARD_PIXELS; ++y)
+      std::memcpy(top + y * SCREEN_WIDTH, pixels_.data() + y * width, width * sizeof(uint16_t));
+    if (grid) FillRect(BOARD_LEFT, BOARD_TOP + BOARD_PIXELS, BOARD_PIXELS, 2, 0, 0, 0, BackBuffer);
+  }
+
+ private:
+  struct Key {
+    uint32_t generation;
+    int32_t split, count;
+    bool grid;
+    const Image* background;
+    const uint16_t* backgroundPixels;
+    const Image* web;
+    const Image* stone;
+    bool operator==(const Key&) const = default;
+  };
+  bool held_ = false;
+  Key key_{};
+  std::array<int32_t, MAX_CELLS> layer_{}, stone_{}, cobweb_{};
+  PixelVector pixels_;  // the board's rows, with the grid's right-hand line under a grid
+};
 
 // The same board drawn in layers, for the boards the pass does not take.
 void DrawBoardInLayers(bool grid) {
@@ -311,8 +370,9 @@ void DrawPlayScreen(int mode) {
   if (mode == PLAY_MODE_PICTURE) {
     DrawImage(BOARD_LEFT, BOARD_TOP, Board.LayerPictures[0].get(), BackBuffer);
   } else if (boardReady) {
+    static ComposedBoard composed;
     if (onePass)
-      ComposeBoard(plan, grid);
+      composed.Draw(plan, background, grid);
     else
       DrawBoardInLayers(grid);
     DrawSpiders();

@@ -199,7 +199,8 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
 // without a layer, in both modes that show the board, with a background of the
 // screen's width and a wider one. Each level has pictures of its own and is
 // drawn twice, with pieces turned in between, so a piece kept from an earlier
-// frame or level would show.
+// frame or level would show; then once more unchanged, over a stale frame
+// again, as the board kept from the frame before.
 TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   auto numbered = [](int w, int h, int seed) {
     ImagePtr image = CreateImage(w, h);
@@ -254,12 +255,19 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
           if (Board.Stone[cell] == 1)
             DrawImage(150 + cell % Board.BoardSide * split, 50 + cell / Board.BoardSide * split,
                       Board.StonePicture.get(), out);
-        for (int y = 0; y < 600; ++y)
-          for (int x = 0; x < 800; ++x) {
-            if (x >= 690 || (y < 40 && x > 250 && x < 550)) continue;  // counters and clock text
-            ASSERT_EQ(Px(x, y), expected[y * 800 + x])
-                << "at " << x << "," << y << ", pieces of " << split << ", stones of " << stoneSide << ", mode " << mode;
+        for (int frame = 0; frame < 2; ++frame) {
+          if (frame == 1) {
+            std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x2468);
+            DrawPlayScreen(mode);
           }
+          for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) {
+              if (x >= 690 || (y < 40 && x > 250 && x < 550)) continue;  // counters and clock text
+              ASSERT_EQ(Px(x, y), expected[y * 800 + x]) << "at " << x << "," << y << ", pieces of " << split
+                                                         << ", stones of " << stoneSide << ", mode " << mode
+                                                         << ", frame " << frame;
+            }
+        }
       }
 }
 

@@ -87,10 +87,6 @@ void Fail(const char* message) {
   CloseMovie();
 }
 
-}  // namespace
-
-namespace {
-
 // A movie still on its way (a web page brings a campaign's files while the game
 // runs) is waited for with the frames going on, so that the player can skip it
 // before it arrives as while it plays; false when the player did. Asked before

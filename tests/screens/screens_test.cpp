@@ -198,9 +198,10 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
 // frame, for every piece size, whole, smaller and missing stone pictures, cells
 // without a layer, in both modes that show the board, with a background of the
 // screen's width and a wider one. Each level has pictures of its own and is
-// drawn twice, with pieces turned in between, so a piece kept from an earlier
-// frame or level would show; then once more unchanged, over a stale frame
-// again, as the board kept from the frame before.
+// drawn twice, with pieces turned and stones and cobwebs come and gone in
+// between, so a cell kept from an earlier frame or level would show; then once
+// more unchanged, over a stale frame again, as the board kept from the frame
+// before.
 TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   auto numbered = [](int w, int h, int seed) {
     ImagePtr image = CreateImage(w, h);
@@ -233,8 +234,11 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
         }
         Board.HoveredCell = -1;
         DrawPlayScreen(mode);
-        for (int cell = 0; cell < Board.CellCount; ++cell)
-          if (Board.CellLayer[cell] >= 0 && next(4) == 0) Board.CellLayer[cell] ^= 1;  // turned since that frame
+        for (int cell = 0; cell < Board.CellCount; ++cell) {  // since that frame:
+          if (Board.CellLayer[cell] >= 0 && next(4) == 0) Board.CellLayer[cell] ^= 1;  // turned,
+          if (next(9) == 0) Board.Stone[cell] ^= 1;                                   // a stone gone or come,
+          if (next(9) == 0) Board.Cobweb[cell] ^= 1;                                  // a cobweb too
+        }
         std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x1357);
         DrawPlayScreen(mode);
 

@@ -128,38 +128,6 @@ bool PlanBoard(const Image* background, BoardPlan& plan) {
   return true;
 }
 
-// A run of the background, through the C library's copy, which picks the
-// widest stores the machine has. Inlined with a length it knows, the compiler
-// emits a `rep movsq` instead, whose start-up costs more than these runs of
-// about 600 bytes take to copy (8.3 against 6.3 us for the whole background).
-__attribute__((noinline)) void CopyRun(uint16_t* to, const uint16_t* from, size_t count) {
-  std::memcpy(to, from, count * sizeof(uint16_t));
-}
-
-// The background everywhere but the board's cells (and, under a grid, its
-// right-hand line).
-void DrawBackgroundAroundBoard(const Image* background, bool grid) {
-  const int right = BOARD_LEFT + BOARD_PIXELS + (grid ? 2 : 0);
-  const int bottom = BOARD_TOP + BOARD_PIXELS;
-  if (background->Stride() == SCREEN_WIDTH) {
-    // Rows of the screen's width lie end to end: the top band and the left of
-    // the board's first row are one run, the right of each board row and the
-    // left of the next another, the right of the last row and the bottom band
-    // the last.
-    const uint16_t* from = background->Row(0);
-    auto copy = [from](size_t begin, size_t end) { CopyRun(BackBuffer + begin, from + begin, end - begin); };
-    copy(0, size_t{BOARD_TOP} * SCREEN_WIDTH + BOARD_LEFT);
-    for (size_t y = BOARD_TOP; y + 1 < static_cast<size_t>(bottom); ++y)
-      copy(y * SCREEN_WIDTH + right, (y + 1) * SCREEN_WIDTH + BOARD_LEFT);
-    copy(size_t{bottom - 1} * SCREEN_WIDTH + right, size_t{SCREEN_WIDTH} * SCREEN_HEIGHT);
-    return;
-  }
-  DrawImagePart(background, BackBuffer, 0, 0, SCREEN_WIDTH, BOARD_TOP, 0, 0);
-  DrawImagePart(background, BackBuffer, 0, BOARD_TOP, BOARD_LEFT, BOARD_PIXELS, 0, BOARD_TOP);
-  DrawImagePart(background, BackBuffer, right, BOARD_TOP, SCREEN_WIDTH - right, BOARD_PIXELS, right, BOARD_TOP);
-  DrawImagePart(background, BackBuffer, 0, bottom, SCREEN_WIDTH, SCREEN_HEIGHT - bottom, 0, bottom);
-}
-
 // One cell at `at` (its top-left pixel; rows `stride` apart): its rows beside
 // its grid line, then its cobweb on what is not grid. Its top rows, under a
 // grid, are the grid's line along its band. A cell a stone covers is left as
@@ -218,23 +186,29 @@ void WithBoardShape(bool grid, F&& f) {
   }
 }
 
-// The board as composed last, and what it was composed from. Most frames show
-// the board of the frame before (a click turns one piece; stones, spiders and
-// explosions are drawn over it afterwards): it is kept composed here, only the
-// cells whose piece, stone or cobweb changed composed again, and its rows are
-// copied whole into the frame. Pieces, stones and cobwebs change pictures only
-// with a new generation of pieces, which composes the whole board afresh.
-class ComposedBoard {
+// The screen under everything that moves, as composed last: the background
+// with the board and its grid over it. Most frames show the board of the frame
+// before (a click turns one piece; stones, spiders and explosions are drawn over
+// it afterwards): it is kept composed here, only the cells whose piece, stone
+// or cobweb changed composed again, and the frame starts as one copy of it.
+// One copy of the frame's size is the cheapest way to fill the frame: its rows
+// of board and runs of background copied apart took twice as long (each short
+// copy reads the frame's cache lines before writing them; one long copy
+// writes whole lines). Pieces, stones and cobwebs change pictures only with a
+// new generation of pieces, which composes the whole screen afresh.
+class ComposedScreen {
  public:
   void Draw(const BoardPlan& plan, const Image* background, bool grid) {
-    const size_t width = BOARD_PIXELS + (grid ? 2 : 0);
     const Key key{Board.PiecesGeneration, Board.SplitSize, Board.CellCount, grid, background, background->Row(0),
                   Board.CobwebPicture.get(), Board.StonePicture.get()};
     const int count = Board.CellCount;
     const int a = Board.SplitSize, side = Board.BoardSide;
+    uint16_t* board = pixels_.data() + BOARD_TOP * SCREEN_WIDTH + BOARD_LEFT;
     if (!held_ || key != key_) {
-      pixels_.resize(BOARD_PIXELS * width);
-      WithBoardShape(grid, [&]<int A, bool Grid>() { ComposeBoard<A, Grid>(plan, pixels_.data(), width); });
+      for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        std::memcpy(pixels_.data() + y * SCREEN_WIDTH, background->Row(y), SCREEN_WIDTH * sizeof(uint16_t));
+      WithBoardShape(grid, [&]<int A, bool Grid>() { ComposeBoard<A, Grid>(plan, board, SCREEN_WIDTH); });
+      if (grid) FillRect(BOARD_LEFT, BOARD_TOP + BOARD_PIXELS, BOARD_PIXELS, 2, 0, 0, 0, pixels_.data());
       key_ = key;
       held_ = true;
     } else {
@@ -243,16 +217,13 @@ class ComposedBoard {
           if (Board.CellLayer[cell] != layer_[cell] || Board.Stone[cell] != stone_[cell] ||
               Board.Cobweb[cell] != cobweb_[cell])
             ComposeCell<A, Grid>(plan.cells[cell], plan.web,
-                                 pixels_.data() + (cell / side) * a * width + (cell % side) * a, width);
+                                 board + (cell / side) * a * SCREEN_WIDTH + (cell % side) * a, SCREEN_WIDTH);
       });
     }
     std::copy(Board.CellLayer, Board.CellLayer + count, layer_.begin());
     std::copy(Board.Stone, Board.Stone + count, stone_.begin());
     std::copy(Board.Cobweb, Board.Cobweb + count, cobweb_.begin());
-    uint16_t* top = BackBuffer + BOARD_TOP * SCREEN_WIDTH + BOARD_LEFT;
-    for (int y = 0; y < BOARD_PIXELS; ++y)
-      std::memcpy(top + y * SCREEN_WIDTH, pixels_.data() + y * width, width * sizeof(uint16_t));
-    if (grid) FillRect(BOARD_LEFT, BOARD_TOP + BOARD_PIXELS, BOARD_PIXELS, 2, 0, 0, 0, BackBuffer);
+    std::memcpy(BackBuffer, pixels_.data(), pixels_.size() * sizeof(uint16_t));
   }
 
  private:
@@ -269,7 +240,7 @@ class ComposedBoard {
   bool held_ = false;
   Key key_{};
   std::array<int32_t, MAX_CELLS> layer_{}, stone_{}, cobweb_{};
-  PixelVector pixels_;  // the board's rows, with the grid's right-hand line under a grid
+  PixelVector pixels_ = PixelVector(size_t{SCREEN_WIDTH} * SCREEN_HEIGHT);
 };
 
 // The same board drawn in layers, for the boards the pass does not take.
@@ -363,14 +334,11 @@ void DrawPlayScreen(int mode) {
   const bool grid = mode != PLAY_MODE_BOARD_ONLY;
   static BoardPlan plan;
   const bool onePass = mode != PLAY_MODE_PICTURE && boardReady && PlanBoard(background, plan);
-  if (onePass)
-    DrawBackgroundAroundBoard(background, grid);
-  else
-    DrawImage(0, 0, background, BackBuffer);
+  if (!onePass) DrawImage(0, 0, background, BackBuffer);
   if (mode == PLAY_MODE_PICTURE) {
     DrawImage(BOARD_LEFT, BOARD_TOP, Board.LayerPictures[0].get(), BackBuffer);
   } else if (boardReady) {
-    static ComposedBoard composed;
+    static ComposedScreen composed;
     if (onePass)
       composed.Draw(plan, background, grid);
     else

@@ -216,7 +216,7 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   for (int split : {25, 50, 100})
     for (int stoneSide : {split, split - 5, 0})
       for (int mode : {PLAY_MODE_PLAY, PLAY_MODE_BOARD_ONLY}) {
-        InterfaceImages.GameBG = numbered(split == 50 ? 801 : 800, 600, 9);
+        InterfaceImages.GameBG = numbered(split == 50 ? 801 : 800, 600, 9 + level);  // a new one each level
         LevelDefinition.SplitSize = split;
         LayerSet layers;
         ++level;

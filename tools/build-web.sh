@@ -169,6 +169,11 @@ fi
 } >"$site/licenses.txt"
 (cd "$site" && rm -f tessera-web.zip && zip -q -X -r tessera-web.zip . -x tessera-web.zip)
 log "$site: $(find "$site" -type f | wc -l) files, $(du -sk "$site" | cut -f1) KiB; tessera.wasm $(gzip -9c "$site/tessera.wasm" | wc -c) bytes gzipped"
+# Each file of the site, raw and gzipped as a server sends it.
+log "the site's files, bytes raw and gzipped:"
+(cd "$site" && find . -type f | LC_ALL=C sort | while read -r f; do
+  printf '  %-46s %10d %10d\n' "${f#./}" "$(stat -c %s "$f")" "$(gzip -6c "$f" | wc -c)"
+done)
 # What a player's browser fetches, gzipped as a server sends it: before the
 # game's first picture (the page, the program, the font's first part, the
 # campaign's first package), before the start menu (and the menu pictures) for

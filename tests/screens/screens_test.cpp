@@ -201,7 +201,7 @@ TEST_F(PlayScreenTest, HoveredStoneHasAFrameButNoPreviews) {
 // drawn twice, with pieces turned and stones and cobwebs come and gone in
 // between, so a cell kept from an earlier frame or level would show; then once
 // more unchanged, over a stale frame again, as the board kept from the frame
-// before.
+// before; then in the other mode, the grid come or gone on the same level.
 TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
   auto numbered = [](int w, int h, int seed) {
     ImagePtr image = CreateImage(w, h);
@@ -242,33 +242,40 @@ TEST_F(PlayScreenTest, BoardInOnePassEqualsTheBoardDrawnInLayers) {
         std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x1357);
         DrawPlayScreen(mode);
 
-        uint16_t* out = expected.data();
-        std::fill(expected.begin(), expected.end(), 0x1357);
-        DrawImage(0, 0, InterfaceImages.GameBG.get(), out);
-        for (int cell = 0; cell < Board.CellCount; ++cell) {
-          const int x = 150 + cell % Board.BoardSide * split, y = 50 + cell / Board.BoardSide * split;
-          if (Board.Stone[cell] == 0 && Board.CellLayer[cell] >= 0)
-            DrawImage(x, y, Board.PieceImage[Board.CellLayer[cell]][cell].get(), out);
-          if (Board.Cobweb[cell] == 1) DrawImageKeyed(x, y, Board.CobwebPicture.get(), out);
-        }
-        for (int i = 0; mode == PLAY_MODE_PLAY && i <= Board.BoardSide; ++i) {
-          FillRect(150 + i * split, 50, 2, 500, 0, 0, 0, out);
-          FillRect(150, 50 + i * split, 500, 2, 0, 0, 0, out);
-        }
-        for (int cell = 0; cell < Board.CellCount; ++cell)
-          if (Board.Stone[cell] == 1)
-            DrawImage(150 + cell % Board.BoardSide * split, 50 + cell / Board.BoardSide * split,
-                      Board.StonePicture.get(), out);
-        for (int frame = 0; frame < 2; ++frame) {
-          if (frame == 1) {
+        auto layered = [&](int shown) {
+          uint16_t* out = expected.data();
+          std::fill(expected.begin(), expected.end(), 0x1357);
+          DrawImage(0, 0, InterfaceImages.GameBG.get(), out);
+          for (int cell = 0; cell < Board.CellCount; ++cell) {
+            const int x = 150 + cell % Board.BoardSide * split, y = 50 + cell / Board.BoardSide * split;
+            if (Board.Stone[cell] == 0 && Board.CellLayer[cell] >= 0)
+              DrawImage(x, y, Board.PieceImage[Board.CellLayer[cell]][cell].get(), out);
+            if (Board.Cobweb[cell] == 1) DrawImageKeyed(x, y, Board.CobwebPicture.get(), out);
+          }
+          for (int i = 0; shown == PLAY_MODE_PLAY && i <= Board.BoardSide; ++i) {
+            FillRect(150 + i * split, 50, 2, 500, 0, 0, 0, out);
+            FillRect(150, 50 + i * split, 500, 2, 0, 0, 0, out);
+          }
+          for (int cell = 0; cell < Board.CellCount; ++cell)
+            if (Board.Stone[cell] == 1)
+              DrawImage(150 + cell % Board.BoardSide * split, 50 + cell / Board.BoardSide * split,
+                        Board.StonePicture.get(), out);
+        };
+        // The frame drawn; the same again; then the level in the other mode
+        // (with the grid or without), each over a stale frame.
+        const int other = mode == PLAY_MODE_PLAY ? PLAY_MODE_BOARD_ONLY : PLAY_MODE_PLAY;
+        for (int frame = 0; frame < 3; ++frame) {
+          const int shown = frame == 2 ? other : mode;
+          layered(shown);
+          if (frame > 0) {
             std::fill(std::begin(BackBuffer), std::end(BackBuffer), 0x2468);
-            DrawPlayScreen(mode);
+            DrawPlayScreen(shown);
           }
           for (int y = 0; y < 600; ++y)
             for (int x = 0; x < 800; ++x) {
               if (x >= 690 || (y < 40 && x > 250 && x < 550)) continue;  // counters and clock text
               ASSERT_EQ(Px(x, y), expected[y * 800 + x]) << "at " << x << "," << y << ", pieces of " << split
-                                                         << ", stones of " << stoneSide << ", mode " << mode
+                                                         << ", stones of " << stoneSide << ", mode " << shown
                                                          << ", frame " << frame;
             }
         }
